@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian 12 machine. Safe to repeat;
+# runs apt only when something is missing. Needs root (or sudo).
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+packages=(
+    cmake g++ make libgtest-dev clang libclang-rt-14-dev python3 clang-format
+    g++-mingw-w64-i686 binutils-mingw-w64-i686
+    wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture (for wine32)"
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "setup: installing ${missing[*]} (a few minutes the first time)"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+# The Traditional Chinese locale (code page 950 under Wine).
+if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; then
+    echo "setup: generating the zh_TW.UTF-8 locale"
+    $SUDO sed -i 's/^# *\(zh_TW.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_TW.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_TW.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+fi

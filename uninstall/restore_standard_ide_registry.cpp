@@ -1,0 +1,25 @@
+#include "restoration_table.h"
+#include "uninstall.h"
+
+int RestoreStandardIdeRegistry() {
+    std::size_t row = 0;
+    while (row < kRestorationRowCount) {
+        LPCSTR groupKey = kRestorationTable[row].key;
+        HKEY key;
+        if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, groupKey, &key) != ERROR_SUCCESS) {
+            return 0; // this group and all later ones stay untouched; nothing is undone
+        }
+        // Every edit of the group is tried: a failed one does not stop the rest.
+        for (; row < kRestorationRowCount && kRestorationTable[row].key == groupKey; ++row) {
+            const RestorationRow& edit = kRestorationTable[row];
+            if (edit.edit == EditKind::Set) {
+                RegSetValueExA(key, edit.name, 0, edit.type,
+                               reinterpret_cast<const BYTE*>(edit.data), edit.bytes);
+            } else {
+                RegDeleteValueA(key, edit.name);
+            }
+        }
+        RegCloseKey(key);
+    }
+    return 1;
+}
