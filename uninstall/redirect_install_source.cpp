@@ -1,0 +1,65 @@
+#include "uninstall.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr LPCSTR kSetupKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup";
+constexpr LPCSTR kHistoryKey = ".Default\\InstallLocationsMRU";
+constexpr LPCSTR kSourcePath = "SourcePath";
+
+// Written with their terminating zero: "A:\" as 4 bytes, "ab" as 3.
+constexpr char kDriveA[] = "A:\\";
+constexpr char kDriveALower[] = "a:\\";
+constexpr char kHistoryOrder[] = "ab";
+
+constexpr DWORD kSourceBufferSize = 80;
+
+// The last counted byte is left out of the comparison; up to 4 bytes, the
+// zero included, are compared, so "A:\WIN95" is not on A: but "A:" is.
+bool IsOnDriveA(const BYTE* source, DWORD count) {
+    const DWORD compared = count - 1;
+    return compared <= sizeof kDriveA && (std::memcmp(source, kDriveA, compared) == 0 ||
+                                          std::memcmp(source, kDriveALower, compared) == 0);
+}
+
+void SetText(HKEY key, LPCSTR name, const char* text, DWORD bytes) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+} // namespace
+
+int RedirectInstallSource() {
+    HKEY setup;
+    if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, kSetupKey, &setup) != ERROR_SUCCESS) {
+        return 0;
+    }
+    BYTE source[kSourceBufferSize];
+    DWORD type;
+    DWORD count = sizeof source;
+    const LONG queried = RegQueryValueExA(setup, kSourcePath, nullptr, &type, source, &count);
+    // Without a readable old path the history rewrite would drop the user's
+    // previous source for good: leave both places as they are instead.
+    if (queried != ERROR_SUCCESS || count == 0 || count > sizeof source ||
+        IsOnDriveA(source, count)) {
+        RegCloseKey(setup);
+        return 1;
+    }
+    HKEY history;
+    if (OpenKeyAllAccess(HKEY_USERS, kHistoryKey, &history) != ERROR_SUCCESS) {
+        RegCloseKey(setup);
+        return 0;
+    }
+    char entry[] = "a";
+    for (; entry[0] <= 'z'; ++entry[0]) {
+        RegDeleteValueA(history, entry);
+    }
+    // The history first, so the old path is kept before the source changes.
+    SetText(history, "a", kDriveA, sizeof kDriveA);
+    SetText(history, "MRUList", kHistoryOrder, sizeof kHistoryOrder);
+    RegSetValueExA(history, "b", 0, REG_SZ, source, count);
+    SetText(setup, kSourcePath, kDriveA, sizeof kDriveA);
+    RegCloseKey(history);
+    RegCloseKey(setup);
+    return 1;
+}
