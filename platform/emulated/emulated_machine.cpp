@@ -136,17 +136,26 @@ std::optional<LONG> Record(Call call) {
     return fault->second;
 }
 
-Call NewCall(Op op, const std::string& key, const std::string& name) {
+Call NewCall(Op op, const std::string& key, const std::string& name, HKEY handle = nullptr) {
     Call call;
     call.op = op;
     call.key = key;
     call.name = name;
+    call.handle = reinterpret_cast<uintptr_t>(handle);
     return call;
 }
 
 LONG Finish(LONG result) {
     M().journal.back().result = result;
     return result;
+}
+
+// A query that failed leaves nothing usable in the buffer.
+LONG FailQueryCall(LONG error, LPBYTE data, LPDWORD count) {
+    if (data && count) {
+        std::memset(data, kPoisonByte, *count);
+    }
+    return Finish(error);
 }
 
 Key* Existing(const std::string& fullPath) { return FindByFullPath(fullPath); }
@@ -368,6 +377,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
     uintptr_t handle = M().nextHandle;
     M().nextHandle += 4; // never reused, so a closed handle stays invalid
     M().handles[handle] = full;
+    M().journal.back().handle = handle;
     *phkResult = reinterpret_cast<HKEY>(handle);
     return Finish(ERROR_SUCCESS);
 }
@@ -376,10 +386,10 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
                       LPBYTE lpData, LPDWORD lpcbData) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
-    Call call = NewCall(Op::RegQueryValueExA, path.value_or(""), name);
+    Call call = NewCall(Op::RegQueryValueExA, path.value_or(""), name, hKey);
     call.size = lpcbData ? *lpcbData : 0;
     if (std::optional<LONG> fault = Record(call)) {
-        return Finish(*fault);
+        return FailQueryCall(*fault, lpData, lpcbData);
     }
     if (!path) {
         return Finish(ERROR_INVALID_HANDLE);
@@ -392,7 +402,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
         return Finish(ERROR_FILE_NOT_FOUND);
     }
     if (std::optional<LONG> fault = MatchFault(M().queryFaults, *path, name)) {
-        return Finish(*fault);
+        return FailQueryCall(*fault, lpData, lpcbData);
     }
     auto it = key->values.find(Upper(name));
     if (it == key->values.end()) {
@@ -422,7 +432,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     const BYTE* lpData, DWORD cbData) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
-    Call call = NewCall(Op::RegSetValueExA, path.value_or(""), name);
+    Call call = NewCall(Op::RegSetValueExA, path.value_or(""), name, hKey);
     call.type = dwType;
     call.size = cbData;
     if (lpData) {
@@ -457,7 +467,8 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
-    if (std::optional<LONG> fault = Record(NewCall(Op::RegDeleteValueA, path.value_or(""), name))) {
+    if (std::optional<LONG> fault =
+            Record(NewCall(Op::RegDeleteValueA, path.value_or(""), name, hKey))) {
         return Finish(*fault);
     }
     if (!path) {
@@ -478,7 +489,7 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 
 LONG RegCloseKey(HKEY hKey) {
     std::optional<std::string> path = HandlePath(hKey);
-    if (std::optional<LONG> fault = Record(NewCall(Op::RegCloseKey, path.value_or(""), ""))) {
+    if (std::optional<LONG> fault = Record(NewCall(Op::RegCloseKey, path.value_or(""), "", hKey))) {
         return Finish(*fault);
     }
     if (!path) {

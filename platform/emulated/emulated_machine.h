@@ -50,6 +50,7 @@ struct Call {
     DWORD size = 0;   // byte count, buffer size, or ExitWindowsEx flags
     DWORD arg = 0;    // RegOpenKeyExA access, ExitWindowsEx reason
     LONG result = 0;  // the returned value (a UINT or BOOL widened)
+    uintptr_t handle = 0; // the key handle used, or the one RegOpenKeyExA opened
 };
 std::string Describe(const Call& call);
 
@@ -81,7 +82,9 @@ void FailWindowsDirectory();
 void FailDeleteFile();
 void FailRestart();
 // The call at this position of the journal (0 = first) fails with the error:
-// registry calls return it, the others return 0 (FALSE). Nothing changes.
+// registry calls return it, the others return 0 (FALSE). Nothing changes,
+// except that a failed query, like any injected query fault, leaves the
+// buffer poisoned and its count as given.
 void FailCall(std::size_t index, LONG error);
 
 // --- inspection ----------------------------------------------------------

@@ -121,3 +121,36 @@ TEST_F(EmulatedMachineTest, InjectedOpenFaultLeavesTheKeyClosed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EmulatedMachineExtensionsTest, JournalNamesHandlesAndFailedQueriesLeavePoison) {
+    emulated::Reset();
+    emulated::PutText(HKEY_LOCAL_MACHINE, "K", "V", "D:\\");
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    BYTE buffer[8] = {};
+    DWORD count = sizeof buffer;
+    emulated::FailCall(emulated::Journal().size(), ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(key, "V", nullptr, nullptr, buffer, &count), ERROR_MORE_DATA);
+    EXPECT_EQ(count, 8u); // as given: it describes no data
+    EXPECT_EQ(buffer[0], emulated::kPoisonByte);
+    EXPECT_EQ(buffer[7], emulated::kPoisonByte);
+
+    emulated::FailQuery(HKEY_LOCAL_MACHINE, "K", "V", ERROR_ACCESS_DENIED);
+    std::memset(buffer, 0, sizeof buffer);
+    count = 4;
+    EXPECT_EQ(RegQueryValueExA(key, "V", nullptr, nullptr, buffer, &count), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(buffer[3], emulated::kPoisonByte);
+    EXPECT_EQ(buffer[4], 0); // nothing past the count given
+    RegCloseKey(key);
+
+    const std::vector<emulated::Call>& journal = emulated::Journal();
+    ASSERT_EQ(journal.size(), 4u);
+    EXPECT_NE(journal[0].handle, 0u);
+    for (const emulated::Call& call : journal) {
+        EXPECT_EQ(call.handle, journal[0].handle) << emulated::Describe(call);
+    }
+}
+
+} // namespace
