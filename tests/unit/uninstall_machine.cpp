@@ -1,0 +1,67 @@
+#include "uninstall_machine.h"
+
+#include "restoration_table.h"
+
+#include <algorithm>
+
+namespace machine {
+
+const char* const kSetupKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup";
+const char* const kHistoryKey = ".Default\\InstallLocationsMRU";
+const char* const kInfPath = "C:\\WINDOWS\\Inf\\Quelda.INF";
+
+emulated::Bytes Text(const std::string& text) {
+    emulated::Bytes bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    return bytes;
+}
+
+void InstallDriver(const emulated::Bytes& sourcePath, DWORD sourceType) {
+    emulated::Reset();
+    for (const RestorationRow& row : kRestorationTable) {
+        emulated::AddKey(HKEY_LOCAL_MACHINE, row.key);
+    }
+    emulated::PutValue(HKEY_LOCAL_MACHINE, kSetupKey, "SourcePath", sourceType, sourcePath);
+    emulated::PutText(HKEY_USERS, kHistoryKey, "a", "E:\\");
+    emulated::PutText(HKEY_USERS, kHistoryKey, "b", "\\\\SERVER\\WIN95");
+    emulated::PutText(HKEY_USERS, kHistoryKey, "MRUList", "ba");
+    emulated::AddFile(kInfPath);
+}
+
+bool EveryOpenedKeyClosed() {
+    const std::vector<emulated::Call>& journal = emulated::Journal();
+    for (auto open = journal.begin(); open != journal.end(); ++open) {
+        if (open->op != emulated::Op::RegOpenKeyExA || open->result != ERROR_SUCCESS) {
+            continue;
+        }
+        auto closed = std::find_if(open, journal.end(), [&](const emulated::Call& call) {
+            return call.op == emulated::Op::RegCloseKey && call.handle == open->handle;
+        });
+        if (closed == journal.end()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UnfilledBytesUsed() {
+    for (const emulated::Call& call : emulated::Journal()) {
+        const bool poisonedData =
+            call.op == emulated::Op::RegSetValueExA &&
+            std::count(call.data.begin(), call.data.end(), emulated::kPoisonByte) != 0;
+        const bool poisonedPath =
+            call.op == emulated::Op::DeleteFileA &&
+            call.name.find(static_cast<char>(emulated::kPoisonByte)) != std::string::npos;
+        if (poisonedData || poisonedPath) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SameCall(const emulated::Call& a, const emulated::Call& b) {
+    return a.op == b.op && a.key == b.key && a.name == b.name && a.type == b.type &&
+           a.data == b.data && a.size == b.size && a.arg == b.arg;
+}
+
+} // namespace machine
