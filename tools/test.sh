@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every test: the host unit tests (plain and sanitized), the SETUP.EXE
+# Runs every test: the host unit tests (plain and sanitized), a short fuzz run, the SETUP.EXE
 # build with its binary checks, and the end-to-end suite under Wine.
 # Ends with one summary line.
 set -uo pipefail
@@ -44,6 +44,7 @@ mkdir -p build
 start=$(date +%s)
 run_preset host
 run_preset host-asan
+run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 
 echo
 if [ "${#failed_steps[@]}" -gt 0 ]; then echo "failed: ${failed_steps[*]}"; fi
