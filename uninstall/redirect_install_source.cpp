@@ -13,8 +13,6 @@ constexpr char kDriveA[] = "A:\\";
 constexpr char kDriveALower[] = "a:\\";
 constexpr char kHistoryOrder[] = "ab";
 
-constexpr DWORD kSourceBufferSize = 80;
-
 // The last counted byte is left out of the comparison; up to 4 bytes, the
 // zero included, are compared, so "A:\WIN95" is not on A: but "A:" is.
 bool IsOnDriveA(const BYTE* source, DWORD count) {
@@ -34,12 +32,13 @@ int RedirectInstallSource() {
     if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, kSetupKey, &setup) != ERROR_SUCCESS) {
         return 0;
     }
-    BYTE source[kSourceBufferSize];
+    BYTE source[80];
     DWORD type;
     DWORD count = sizeof source;
     const LONG queried = RegQueryValueExA(setup, kSourcePath, nullptr, &type, source, &count);
-    // Without a readable old path the history rewrite would drop the user's
-    // previous source for good: leave both places as they are instead.
+    // A source that cannot be read whole (an error, 0 bytes, more than the
+    // buffer) changes nothing either: rewriting the history without it would
+    // drop the user's previous source for good.
     if (queried != ERROR_SUCCESS || count == 0 || count > sizeof source ||
         IsOnDriveA(source, count)) {
         RegCloseKey(setup);
