@@ -44,6 +44,7 @@ mkdir -p build
 start=$(date +%s)
 run_preset host
 run_preset host-asan
+run_preset mingw
 run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 
 echo

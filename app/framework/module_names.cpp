@@ -1,0 +1,22 @@
+#include "module_names.h"
+
+#include "text.h"
+
+void DeriveModuleNames(const char* modulePath, ModuleNames& names) {
+    std::size_t baseStart = 0;
+    std::size_t extensionStart = TextLength(modulePath);
+    for (std::size_t i = 0; modulePath[i] != '\0'; ++i) {
+        if (modulePath[i] == '\\' || modulePath[i] == '/' || modulePath[i] == ':') {
+            baseStart = i + 1;
+            extensionStart = TextLength(modulePath);
+        } else if (modulePath[i] == '.') {
+            extensionStart = i;
+        }
+    }
+    CopyText(names.appName, kModuleNameCapacity, modulePath + baseStart,
+             extensionStart - baseStart);
+    CopyText(names.helpPath, kModuleNameCapacity, modulePath, extensionStart);
+    AppendText(names.helpPath, kModuleNameCapacity, ".HLP");
+    CopyText(names.profileName, kModuleNameCapacity, names.appName, kModuleNameCapacity);
+    AppendText(names.profileName, kModuleNameCapacity, ".INI");
+}

@@ -1,0 +1,62 @@
+#include "win_app.h"
+
+#include "dialog.h"
+#include "help_key.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+// Help topics of dialogs are numbered from here by template id.
+constexpr DWORD kResourceHelpBase = 0x20000;
+
+} // namespace
+
+CWinApp::CWinApp() {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    g_app = nullptr;
+}
+
+CWinApp* CWinApp::Current() {
+    return g_app;
+}
+
+int CWinApp::Run(HINSTANCE instance) {
+    CWinApp* app = g_app;
+    app->m_hInstance = instance;
+    char modulePath[kModuleNameCapacity];
+    DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
+    modulePath[length < sizeof modulePath ? length : sizeof modulePath - 1] = '\0';
+    DeriveModuleNames(modulePath, app->m_names);
+
+    HelpKey helpKey;
+    app->InitInstance();
+    return app->ExitInstance();
+}
+
+BOOL CWinApp::InitInstance() {
+    return FALSE;
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+BOOL CWinApp::OnCommand(UINT, CDialog&) {
+    return FALSE;
+}
+
+void CWinApp::OnHelp(CDialog& source) {
+    if (!WinHelpA(source.m_hWnd, m_names.helpPath, HELP_CONTEXT,
+                  kResourceHelpBase + source.TemplateId())) {
+        MessageBoxA(source.m_hWnd, "Failed to launch help.", m_names.appName,
+                    MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+BOOL CWinApp::Enable3dControls() {
+    return TRUE;
+}

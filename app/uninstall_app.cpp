@@ -1,0 +1,27 @@
+#include "uninstall_app.h"
+
+#include "uninstall_dlg.h"
+
+// The one application object, constructed before start-up.
+CUninstallApp theApp;
+
+BOOL CUninstallApp::InitInstance() {
+    Enable3dControls();
+
+    CUninstallDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal(); // "Yes" has done its work by the time this returns
+    m_pMainWnd = nullptr;
+
+    return FALSE; // no message loop: the program ends here
+}
+
+BOOL CUninstallApp::OnCommand(UINT id, CDialog& source) {
+    switch (id) {
+    case ID_HELP:
+        OnHelp(source);
+        return TRUE;
+    default:
+        return CWinApp::OnCommand(id, source);
+    }
+}

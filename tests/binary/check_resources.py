@@ -1,0 +1,239 @@
+#!/usr/bin/env python3
+"""Reads the resources out of a built SETUP.EXE and compares them, field by
+field, with what the program must carry: both dialog templates with every
+control, string 101, icon 128 and the version block, each under its language.
+
+Usage: check_resources.py SETUP.EXE ICON.ico
+"""
+import struct
+import sys
+
+RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
+ZH_TW, EN_US = 0x0404, 0x0409
+
+WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
+WS_CAPTION, WS_SYSMENU, WS_GROUP, WS_TABSTOP = 0x00C00000, 0x00080000, 0x00020000, 0x00010000
+DS_MODALFRAME, DS_SETFONT = 0x80, 0x40
+BS_DEFPUSHBUTTON, SS_ICON, SS_LEFT = 0x1, 0x3, 0x0
+WS_EX_APPWINDOW = 0x00040000
+BUTTON, STATIC = 0x80, 0x82
+NO_ID = 0xFFFF
+
+DIALOG_FRAME = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+CHILD = WS_CHILD | WS_VISIBLE
+TEXT = CHILD | WS_GROUP | SS_LEFT
+
+# (class, id, text, x, y, width, height, style), in template order.
+CONFIRMATION = {
+    "style": DIALOG_FRAME | WS_VISIBLE, "ex_style": WS_EX_APPWINDOW, "help_id": 0,
+    "rect": (0, 0, 292, 94), "caption": "Tarvix-II PCI IDE Controller Uninstall Program",
+    "font": (8, 0, 0, 1, "MS Sans Serif"),
+    "controls": [
+        (BUTTON, 1, "Yes (&Y)", 90, 72, 50, 14, CHILD | WS_TABSTOP | BS_DEFPUSHBUTTON),
+        (BUTTON, 2, "No (&N)", 166, 72, 50, 14, CHILD | WS_TABSTOP),
+        (STATIC, NO_ID, "The computer will be restarted during Uninstallation.", 29, 18, 256, 8, TEXT),
+        (STATIC, NO_ID, "Continue Uninstallation?", 29, 34, 209, 8, TEXT),
+    ],
+}
+ABOUT = {
+    "style": DIALOG_FRAME, "ex_style": 0,
+    "rect": (0, 0, 217, 55), "caption": "About Uninstall", "font": (8, "MS Sans Serif"),
+    "controls": [
+        (STATIC, NO_ID, 128, 11, 17, 20, 20, CHILD | SS_ICON),
+        (STATIC, NO_ID, None, 41, 25, 119, 8, TEXT),  # the notice: any one line
+        (BUTTON, 1, "OK", 178, 7, 32, 14, CHILD | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON),
+        (STATIC, NO_ID, "Quelda PCI IDE Controller", 41, 13, 124, 8, TEXT),
+    ],
+}
+VERSION_STRINGS = [
+    ("CompanyName", ""), ("FileDescription", None), ("FileVersion", "1, 0, 0, 1"),
+    ("InternalName", "SETUP"), ("LegalCopyright", None), ("OriginalFilename", "SETUP.EXE"),
+    ("ProductName", "SETUP Application"), ("ProductVersion", "1, 0, 0, 1"),
+]
+# signature, struct version, file version, product version, mask, flags, OS, type, subtype
+FIXED_FILE_INFO = (0xFEEF04BD, 0x00010000, 0x00010000, 0x00000001, 0x00010000, 0x00000001,
+                   0x3F, 0, 0x4, 0x1, 0)
+
+failures = []
+
+
+def expect(what, actual, expected):
+    if actual != expected:
+        failures.append(f"{what}: {actual!r}, expected {expected!r}")
+
+
+def resources(image):
+    """{(type, id, language): bytes} of the image's resource section."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", image, pe + 6)
+    optional = pe + 24
+    root_rva = struct.unpack_from("<I", image, optional + 96 + 2 * 8)[0]
+    table = optional + optional_size
+    spans = [struct.unpack_from("<8xIIII", image, table + 40 * i) for i in range(sections)]
+
+    def at(rva):
+        for size, address, _, raw in spans:
+            if address <= rva < address + size:
+                return raw + rva - address
+        raise ValueError(f"RVA {rva:#x} outside every section")
+
+    root = at(root_rva)
+
+    def entries(directory):
+        named, ids = struct.unpack_from("<12xHH", image, root + directory)
+        for i in range(named + ids):
+            name, offset = struct.unpack_from("<II", image, root + directory + 16 + 8 * i)
+            yield name, offset & 0x7FFFFFFF
+
+    found = {}
+    for kind, kinds in entries(0):
+        for number, numbers in entries(kinds):
+            for language, leaf in entries(numbers):
+                rva, size = struct.unpack_from("<II", image, root + leaf)
+                found[(kind, number, language)] = image[at(rva):at(rva) + size]
+    return found
+
+
+class Reader:
+    def __init__(self, data):
+        self.data, self.at = data, 0
+
+    def take(self, fmt):
+        values = struct.unpack_from("<" + fmt, self.data, self.at)
+        self.at += struct.calcsize("<" + fmt)
+        return values if len(values) > 1 else values[0]
+
+    def text(self):
+        end = self.at
+        while self.data[end:end + 2] != b"\0\0":
+            end += 2
+        text = self.data[self.at:end].decode("utf-16-le")
+        self.at = end + 2
+        return text
+
+    def name_or_ordinal(self):
+        first = struct.unpack_from("<H", self.data, self.at)[0]
+        if first == 0xFFFF:
+            return self.take("HH")[1]
+        return self.text()
+
+    def align(self):
+        self.at = (self.at + 3) & ~3
+
+
+def check_dialog(label, data, expected):
+    r = Reader(data)
+    extended = data[:4] == b"\x01\x00\xff\xff"
+    expect(f"{label} extended", extended, "help_id" in expected)
+    if extended:
+        _, _, help_id, ex_style, style, count = r.take("HHIIIH")
+        expect(f"{label} help id", help_id, expected["help_id"])
+    else:
+        style, ex_style, count = r.take("IIH")
+    expect(f"{label} style", hex(style), hex(expected["style"]))
+    expect(f"{label} extended style", hex(ex_style), hex(expected["ex_style"]))
+    expect(f"{label} rectangle", r.take("hhhh"), expected["rect"])
+    expect(f"{label} menu and class", (r.name_or_ordinal(), r.name_or_ordinal()), ("", ""))
+    expect(f"{label} caption", r.text(), expected["caption"])
+    font = r.take("HHBB") + (r.text(),) if extended else (r.take("H"), r.text())
+    expect(f"{label} font", font, expected["font"])
+    expect(f"{label} control count", count, len(expected["controls"]))
+    for i, want in enumerate(expected["controls"]):
+        r.align()
+        if extended:
+            help_id, ex_style, style, x, y, cx, cy, control_id = r.take("IIIhhhhI")
+            expect(f"{label} control {i} help id", help_id, 0)
+            control_id &= 0xFFFF if control_id == 0xFFFFFFFF else 0xFFFFFFFF
+        else:
+            style, ex_style, x, y, cx, cy, control_id = r.take("IIhhhhH")
+        expect(f"{label} control {i} extended style", ex_style, 0)
+        text = (r.name_or_ordinal(), r.name_or_ordinal())
+        extra = r.take("H")
+        r.at += extra
+        kind, want_id, want_text, *want_rect, want_style = want
+        actual = (text[0], control_id, text[1] if want_text is not None else None,
+                  x, y, cx, cy, hex(style))
+        expect(f"{label} control {i}", actual,
+               (kind, want_id, want_text, *want_rect, hex(want_style)))
+        if want_text is None:
+            expect(f"{label} control {i} has a text", bool(text[1]), True)
+
+
+def version_children(data, start, end):
+    """(key, value bytes, children offset, end) of the version blocks in start..end."""
+    at = start
+    while at < end:
+        length, value_length, kind = struct.unpack_from("<HHH", data, at)
+        r = Reader(data)
+        r.at = at + 6
+        key = r.text()
+        r.align()
+        value_bytes = value_length * 2 if kind == 1 else value_length
+        yield key, data[r.at:r.at + value_bytes], (r.at + value_bytes + 3) & ~3, at + length
+        at = (at + length + 3) & ~3
+
+
+def check_version(data):
+    (key, fixed, children, end), = version_children(data, 0, len(data))
+    expect("version key", key, "VS_VERSION_INFO")
+    expect("fixed file info", struct.unpack("<11I", fixed[:44]), FIXED_FILE_INFO)
+    blocks = {k: (c, e) for k, _, c, e in version_children(data, children, end)}
+    expect("version blocks", sorted(blocks), ["StringFileInfo", "VarFileInfo"])
+    tables = list(version_children(data, *blocks["StringFileInfo"]))
+    expect("string tables", [t[0] for t in tables], ["040904b0"])
+    strings = [(k, v.decode("utf-16-le").rstrip("\0"))
+               for k, v, _, _ in version_children(data, tables[0][2], tables[0][3])]
+    expect("version keys", [k for k, _ in strings], [k for k, _ in VERSION_STRINGS])
+    for (key, value), (_, want) in zip(strings, VERSION_STRINGS):
+        if want is not None:
+            expect(f"version {key}", value, want)
+        else:
+            expect(f"version {key} is filled", bool(value), True)
+    (key, translation, _, _), = version_children(data, *blocks["VarFileInfo"])
+    expect("Translation", (key, struct.unpack("<HH", translation)), ("Translation", (0x0409, 0x04B0)))
+
+
+def check_icon(found, icon_file):
+    group = found.get((RT_GROUP_ICON, 128, ZH_TW))
+    expect("icon group 128 in Chinese (Taiwan)", group is not None, True)
+    if group is None:
+        return
+    count = struct.unpack_from("<H", group, 4)[0]
+    _, _, file_count = struct.unpack_from("<HHH", icon_file)
+    expect("icon images", count, file_count)
+    for i in range(count):
+        width, height, _, _, _, bits, size, image_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        f_size, f_offset = struct.unpack_from("<II", icon_file, 6 + 16 * i + 8)
+        expect(f"icon image {i} size and colours", (width, height, bits), (32, 32, (4, 8)[i]))
+        expect(f"icon image {i} bytes", found.get((RT_ICON, image_id, ZH_TW)),
+               icon_file[f_offset:f_offset + f_size])
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__.strip().splitlines()[-1])
+    with open(sys.argv[1], "rb") as f:
+        found = resources(f.read())
+    with open(sys.argv[2], "rb") as f:
+        icon_file = f.read()
+    check_dialog("template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION)
+    check_dialog("template 100", found.get((RT_DIALOG, 100, EN_US), b""), ABOUT)
+    block = found.get((RT_STRING, 101 // 16 + 1, EN_US), b"")
+    r = Reader(block)
+    for _ in range(101 % 16):
+        r.at += 2 + 2 * r.take("H")
+    length = r.take("H")
+    expect("string 101", block[r.at:r.at + 2 * length].decode("utf-16-le"), "&About Setup...")
+    check_version(found.get((RT_VERSION, 1, EN_US), b""))
+    check_icon(found, icon_file)
+    icons = {key for key in found if key[0] == RT_ICON}
+    expect("resources", sorted(set(found) - icons), sorted([
+        (RT_DIALOG, 100, EN_US), (RT_DIALOG, 102, EN_US), (RT_STRING, 7, EN_US),
+        (RT_GROUP_ICON, 128, ZH_TW), (RT_VERSION, 1, EN_US)]))
+    for failure in failures:
+        print(failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
