@@ -1,0 +1,109 @@
+"""Machine states the driver's machine may be in, each uninstalled with Enter:
+the source path in every form, keys missing, the INF missing. The program
+must never crash, and the later steps must still run."""
+
+from harness import expectations, machine_state
+from harness.machine_state import HDC_0001, HDC_0002, HISTORY, MF_CHILD_1, SETUP
+from harness.probe import REG_BINARY, REG_SZ
+from harness.suite import case
+
+from .outcome import (check_driver_inf_removed, check_restart_requested_once, finish,
+                      open_dialog)
+
+
+def uninstall_state(session, checks, state, expected_outcomes, driver_inf=True):
+    """Seeds the state, answers Enter and compares the registry with the first
+    of the expected outcomes (functions of the state before) that it matches."""
+    before = session.seed(state, driver_inf)
+    open_dialog(session, checks)
+    session.press("Return")
+    finish(session, checks)
+    after = session.read_back()
+    differences = [after.differences(outcome(before)) for outcome in expected_outcomes]
+    if [] not in differences:
+        checks.no_differences(differences[0], "registry after the uninstall")
+    check_driver_inf_removed(session, checks)
+    check_restart_requested_once(session, checks)
+    return differences.index([]) if [] in differences else None
+
+
+def table_only(before):
+    return expectations.after_table(before)
+
+
+def redirected(before):
+    return expectations.after_table(expectations.after_redirect(before))
+
+
+def with_source(value):
+    state = machine_state.driver_state()
+    state[SETUP] = {"SourcePath": value}
+    return state
+
+
+def source_case(name, value, modes=("default",)):
+    @case("SourcePath %s: history and source kept" % name, modes=modes)
+    def run(session, checks):
+        uninstall_state(session, checks, with_source(value), [table_only])
+
+
+# Already on drive A:, in each form with its zero, and "A:\" without it.
+source_case('"A:\\"', (REG_SZ, b"A:\\\0"))
+source_case('"a:\\"', (REG_SZ, b"a:\\\0"))
+source_case('"A:"', (REG_SZ, b"A:\0"))
+source_case('"A"', (REG_SZ, b"A\0"))
+source_case('"a:"', (REG_SZ, b"a:\0"))
+source_case('"a"', (REG_SZ, b"a\0"))
+source_case("empty", (REG_SZ, b"\0"))
+source_case('"A:\\" without its zero', (REG_SZ, b"A:\\"), modes=("default", "win95"))
+
+
+@case('SourcePath "A:\\WIN95": redirected like any path')
+def directory_on_a(session, checks):
+    uninstall_state(session, checks, with_source((REG_SZ, b"A:\\WIN95\0")), [redirected])
+
+
+@case("SourcePath binary: copied as text")
+def binary_source(session, checks):
+    uninstall_state(session, checks, with_source((REG_BINARY, b"E:\\CABS\\\0")), [redirected])
+
+
+def unreadable_source_case(name, state_change, modes=("default",)):
+    """The document leaves the choice open: stop, or go on without "b"."""
+    @case("SourcePath %s: no unread bytes written" % name, modes=modes)
+    def run(session, checks):
+        state = machine_state.driver_state()
+        state_change(state)
+        choice = uninstall_state(session, checks, state, [
+            table_only,
+            lambda b: expectations.after_table(expectations.after_redirect(b, False))])
+        if choice is not None:
+            session.suite.note("SourcePath %s: %s" % (
+                name, ["history and source kept", "redirected without \"b\""][choice]))
+
+
+unreadable_source_case("missing", lambda s: s[SETUP].clear())
+unreadable_source_case(
+    "of 100 bytes", lambda s: s[SETUP].update(SourcePath=(REG_SZ, b"D:\\" + b"W" * 96 + b"\0")),
+    modes=("default", "win95"))
+
+
+def missing_key_case(name, key, outcome):
+    @case("%s missing: the later steps still run" % name)
+    def run(session, checks):
+        state = machine_state.driver_state()
+        state[key] = None
+        uninstall_state(session, checks, state, [outcome])
+
+
+missing_key_case("Setup key", SETUP, table_only)
+missing_key_case("history key", HISTORY, table_only)
+missing_key_case(r"hdc\0001 (first key group)", HDC_0001, redirected)
+missing_key_case(r"hdc\0002", HDC_0002, redirected)
+missing_key_case("the last key group", MF_CHILD_1, redirected)
+
+
+@case("Quelda.INF absent: still the restart")
+def inf_absent(session, checks):
+    uninstall_state(session, checks, machine_state.driver_state(), [redirected],
+                    driver_inf=False)

@@ -1,0 +1,49 @@
+""""Yes" by Enter and by Alt+Y on the machine the driver left: the whole
+uninstall, read back from the registry, the Inf directory and the trace."""
+
+from harness import calls, expectations, machine_state
+from harness.expectations import MFG_BIG5
+from harness.suite import case
+
+from .outcome import (REGISTRY_FUNCTIONS, check_driver_inf_removed,
+                      check_restart_requested_once, effect_order, finish, open_dialog)
+
+
+def uninstall_with(session, checks, keys):
+    before = session.seed(machine_state.driver_state())
+    open_dialog(session, checks)
+    session.press(*keys)
+    finish(session, checks)
+    after = session.read_back()
+
+    expected = expectations.after_table(expectations.after_redirect(before))
+    checks.no_differences(after.differences(expected), "registry after the uninstall")
+    checks.equal(after.value(machine_state.PCI_IDE, "Mfg"), (1, MFG_BIG5), "Mfg")
+    checks.equal(sorted(after.values(machine_state.HISTORY)),
+                 sorted(["a", "b", "mrulist", "aa", "1"]), "history value names")
+    check_driver_inf_removed(session, checks)
+    check_restart_requested_once(session, checks)
+    order = effect_order(session)
+    checks.true(None not in order and order == sorted(order),
+                "effects out of order (source path, table, INF, restart): %s" % order)
+
+    registry_calls = [c for c in session.program_calls() if c.function in REGISTRY_FUNCTIONS]
+    expected_calls = calls.full_uninstall(machine_state.DEFAULT_SOURCE_PATH)
+    checks.no_differences(calls.mismatches(registry_calls, expected_calls),
+                          "registry calls against the prescribed sequence")
+    session.suite.note("%s: %d registry calls" % (session.mode_name(), len(registry_calls)))
+    others = [str(c) for c in session.program_calls() if c.function not in REGISTRY_FUNCTIONS]
+    checks.equal(len(others), 3, "file and restart calls: %s" % others)
+    checks.true(len(others) == 3 and others[0].startswith("GetWindowsDirectoryA(")
+                and others[0].endswith(",00000050)"), "GetWindowsDirectoryA with 80: %s" % others)
+    checks.true(len(others) == 3 and "quelda.inf" in others[1].lower(), "removal: %s" % others)
+
+
+@case("Enter uninstalls", modes=("default", "win95"))
+def enter_uninstalls(session, checks):
+    uninstall_with(session, checks, ["Return"])
+
+
+@case("Alt+Y uninstalls", modes=("default", "win95"))
+def alt_y_uninstalls(session, checks):
+    uninstall_with(session, checks, ["alt+y"])

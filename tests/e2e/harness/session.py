@@ -1,0 +1,136 @@
+"""One case's machine: a fresh prefix on a worker's display, seeded through
+the probe, with SETUP.EXE started, driven and read back."""
+
+import os
+import shutil
+import subprocess
+
+from . import machine_state, probe, relay, xinput
+from .probe import REG_SZ
+from .wine import CasePrefix
+
+PROGRAM_DIR = "C:\\Setup"
+DIALOG = "Tarvix-II PCI IDE Controller Uninstall Program"
+ABOUT = "About Uninstall"
+HELP_LOG = "winhelp-requests.txt"
+
+
+class Session:
+    def __init__(self, suite, display, work_dir, locale="C.UTF-8", windows_version=None):
+        self.suite = suite
+        self.display = display
+        self.work_dir = work_dir
+        self.windows_version = windows_version
+        self.prefix = CasePrefix(suite.pristine, work_dir, suite.tools, display.name, locale)
+        self.trace_path = os.path.join(work_dir, "trace.txt")
+        self.program = None
+
+    def mode_name(self):
+        return self.windows_version or "default"
+
+    # --- machine state -------------------------------------------------
+    def seed(self, state, driver_inf=True):
+        """Writes the state and the INFs, sets the Windows version, returns the
+        state as read back."""
+        machine_state.place_infs(self.prefix, driver_inf)
+        # "system" first: it brings Wine's display driver up, which writes its
+        # own registry keys, so that they are there before anything is read.
+        commands = [["system"]] + machine_state.seed_commands(state)
+        if self.windows_version:
+            commands.append(probe.set_value(r"HKCU\Software\Wine", "Version", REG_SZ,
+                                            self.windows_version.encode() + b"\0"))
+            # The probe itself stays on Wine's default, so that both modes are
+            # read back with the same instrument.
+            commands.append(probe.set_value(r"HKCU\Software\Wine\AppDefaults\probe.exe",
+                                            "Version", REG_SZ, b"win10\0"))
+        output = self.prefix.probe(commands + [probe.dump(k)
+                                               for k in machine_state.WATCHED_ROOTS])
+        problems = probe.failures(output)
+        if problems:
+            raise RuntimeError("seeding failed: %s" % problems)
+        return probe.read_registry(output)
+
+    def read_back(self, roots=None):
+        output = self.prefix.probe([probe.dump(k) for k in roots or machine_state.WATCHED_ROOTS])
+        return probe.read_registry(output)
+
+    def run_probe(self, commands):
+        return self.prefix.probe(commands)
+
+    # --- the program ---------------------------------------------------
+    def start(self, trace=True):
+        target = self.prefix.unix_path(PROGRAM_DIR)
+        os.makedirs(target, exist_ok=True)
+        shutil.copy(self.suite.tools.program(), os.path.join(target, "SETUP.EXE"))
+        shutil.copy(self.suite.tools.stand_in(), os.path.join(target, "winhlp32.exe"))
+        env = dict(self.prefix.env, WINEDEBUG="+pid,+relay" if trace else "-all")
+        with open(self.trace_path, "wb") as trace_file:
+            self.program = subprocess.Popen(
+                ["wine", PROGRAM_DIR + "\\SETUP.EXE"], env=env, cwd=target,
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=trace_file)
+
+    def wait_window(self, caption=DIALOG, present=True, timeout=30):
+        output = self.prefix.probe([["wait", caption, "present" if present else "gone",
+                                     str(int(timeout * 1000))]], timeout=timeout + 30)
+        waited = probe.record(output, "wait")
+        return bool(waited and waited["ok"] == "1")
+
+    def window(self, caption=DIALOG):
+        """(window, [controls], default-button record, work area) as read from outside."""
+        output = self.prefix.probe([["window", caption]])
+        return (probe.record(output, "window"), probe.records(output, "control"),
+                probe.record(output, "defid"), probe.record(output, "workarea"))
+
+    def inspect(self, caption=DIALOG):
+        """What only the program's own thread can read: font, system menu, icons."""
+        return self.prefix.probe([["inspect", caption]])
+
+    def press(self, *keys, caption=DIALOG):
+        xinput.press(self.display.name, caption, *keys)
+
+    def click(self, x, y):
+        xinput.click(self.display.name, x, y)
+
+    def running(self):
+        return self.program is not None and self.program.poll() is None
+
+    def wait_end(self, timeout=30):
+        """Waits for the program and any restart it asked for; False on time-out."""
+        try:
+            self.program.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return False
+        # The restart (wineboot --end-session) must finish before anything is read.
+        return self.prefix.wait_processes_gone("wineboot", timeout)
+
+    def trace(self):
+        with open(self.trace_path, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def program_calls(self):
+        start, end = self.suite.tools.program_image()
+        return relay.program_calls(self.trace(), start, end)
+
+    def process_calls(self):
+        return relay.process_calls(self.trace())
+
+    def help_requests(self):
+        path = os.path.join(self.prefix.unix_path(PROGRAM_DIR), HELP_LOG)
+        if not os.path.exists(path):
+            return []
+        with open(path, "rb") as f:
+            return f.read().decode("latin-1").splitlines()
+
+    def inf_files(self):
+        return machine_state.inf_files(self.prefix)
+
+    def screenshot(self, rect, name):
+        path = os.path.join(self.suite.artifacts, name)
+        self.display.screenshot(rect, path)
+        return path
+
+    def close(self):
+        if self.running():
+            self.program.kill()
+            self.program.wait()
+        self.prefix.stop()

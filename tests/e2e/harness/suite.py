@@ -1,0 +1,103 @@
+"""Registers the cases, runs them on a few workers (each with its own X
+server) and prints one line per case and the closing count."""
+
+import os
+import queue
+import shutil
+import tempfile
+import threading
+import time
+import traceback
+from concurrent.futures import ThreadPoolExecutor
+
+from .checks import CaseFailed, Checks
+from .display import VirtualDisplay
+from .session import Session
+from .wine import PristinePrefix
+
+CASES = []
+
+
+def case(name, locale="C.UTF-8", modes=("default",)):
+    """Registers fn(session, checks) as a case, once per Windows version mode."""
+    def register(fn):
+        for mode in modes:
+            CASES.append((name if mode == "default" else "%s [%s]" % (name, mode),
+                          fn, locale, None if mode == "default" else mode))
+        return fn
+    return register
+
+
+class Suite:
+    def __init__(self, tools, cache_dir, artifacts, keep):
+        self.tools = tools
+        self.pristine = PristinePrefix(cache_dir, tools)
+        self.artifacts = artifacts
+        self.keep = keep
+        self.notes = []
+        self._lock = threading.Lock()
+
+    def note(self, text):
+        """A measured fact worth the report (printed after the cases)."""
+        with self._lock:
+            self.notes.append(text)
+
+    def _run_case(self, entry, displays):
+        name, fn, locale, mode = entry
+        display = displays.get()
+        work_dir = tempfile.mkdtemp(prefix="e2e-case-")
+        started = time.monotonic()
+        checks = Checks()
+        session = None
+        try:
+            session = Session(self, display, work_dir, locale, mode)
+            fn(session, checks)
+        except CaseFailed:
+            pass
+        except Exception:
+            checks.failures.append("error:\n" + traceback.format_exc())
+        finally:
+            if session:
+                try:
+                    session.close()
+                except Exception:
+                    checks.failures.append("clean-up:\n" + traceback.format_exc())
+                if checks.failures and os.path.exists(session.trace_path):
+                    safe = "".join(c if c.isalnum() else "_" for c in name)
+                    shutil.copy(session.trace_path,
+                                os.path.join(self.artifacts, "trace-%s.txt" % safe))
+            displays.put(display)
+            if not self.keep:
+                shutil.rmtree(work_dir, ignore_errors=True)
+        return name, checks.failures, time.monotonic() - started
+
+    def run(self, selected, jobs):
+        os.makedirs(self.artifacts, exist_ok=True)
+        self.pristine.ensure()
+        displays = queue.Queue()
+        started_displays = []
+        try:
+            for worker in range(jobs):
+                display = VirtualDisplay(90 + 10 * worker)
+                display.start()
+                started_displays.append(display)
+                displays.put(display)
+            passed = failed = 0
+            with ThreadPoolExecutor(jobs) as pool:
+                results = pool.map(lambda e: self._run_case(e, displays), selected)
+                for name, failures, seconds in results:
+                    if failures:
+                        failed += 1
+                        print("FAIL %s (%.1f s)" % (name, seconds))
+                        for failure in failures:
+                            print("    " + failure.replace("\n", "\n    "))
+                    else:
+                        passed += 1
+                        print("ok   %s (%.1f s)" % (name, seconds))
+                    print(end="", flush=True)
+        finally:
+            for display in started_displays:
+                display.stop()
+        for text in self.notes:
+            print("note: " + text)
+        return passed, failed

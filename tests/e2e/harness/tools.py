@@ -1,0 +1,36 @@
+"""Finds the built programs in the MinGW build tree."""
+
+import os
+import re
+import subprocess
+
+
+class Tools:
+    def __init__(self, build_dir):
+        self.build_dir = os.path.abspath(build_dir)
+
+    def probe_file(self, name):
+        return os.path.join(self.build_dir, "tests", "e2e", "probe", name)
+
+    def stand_in(self):
+        return os.path.join(self.build_dir, "tests", "e2e", "winhelp_stand_in", "winhlp32.exe")
+
+    def program(self):
+        for root, _, files in os.walk(self.build_dir):
+            if "SETUP.EXE" in files:
+                return os.path.join(root, "SETUP.EXE")
+        return None
+
+    def missing(self):
+        wanted = [self.probe_file("probe.exe"), self.probe_file("probe_hook.dll"),
+                  self.stand_in()]
+        missing = [p for p in wanted if not os.path.exists(p)]
+        return missing + ([] if self.program() else ["SETUP.EXE under " + self.build_dir])
+
+    def program_image(self):
+        """The program's image as loaded at its preferred base: (start, end)."""
+        headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", self.program()],
+                                 capture_output=True, text=True, check=True).stdout
+        base = int(re.search(r"^ImageBase\s+([0-9a-fA-F]+)", headers, re.M).group(1), 16)
+        size = int(re.search(r"^SizeOfImage\s+([0-9a-fA-F]+)", headers, re.M).group(1), 16)
+        return base, base + size

@@ -1,0 +1,193 @@
+"""Wine prefixes: one pristine prefix per Wine version, cached, and a cheap
+copy of it for each case with its own wineserver."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+
+from . import relay
+from .waiting import wait_until
+
+# Bumped whenever the pristine prefix's settings change, so old caches go.
+SETTINGS_REVISION = "3"
+DLL_OVERRIDES = "mscoree,mshtml="
+# Files that Wine never writes after wineboot: hard-linked into each case's
+# prefix instead of copied (the prefix is 600 MB, nearly all of it these).
+_SHARED_SUFFIXES = (
+    ".dll", ".exe", ".drv", ".sys", ".acm", ".ocx", ".cpl", ".tlb", ".ttf",
+    ".fon", ".nls", ".ds", ".msstyles", ".ax", ".com", ".vxd", ".mui",
+)
+
+
+def wine_version():
+    return subprocess.run(
+        ["wine", "--version"], capture_output=True, text=True, check=True
+    ).stdout.strip()
+
+
+def ascii_text_hex(text):
+    return (text.encode("ascii") + b"\0").hex()
+
+
+def base_environment(prefix, display=None, locale="C.UTF-8", debug="-all"):
+    env = {
+        k: v
+        for k, v in os.environ.items()
+        if not k.startswith(("WINE", "LC_", "LANG", "DISPLAY"))
+    }
+    env.update(
+        WINEPREFIX=prefix,
+        WINEARCH="win32",
+        WINEDLLOVERRIDES=DLL_OVERRIDES,
+        WINEDEBUG=debug,
+        LANG=locale,
+        LC_ALL=locale,
+    )
+    if display:
+        env["DISPLAY"] = display
+    return env
+
+
+def pristine_settings():
+    """Probe commands for the settings every case shares."""
+    return [
+        # A crash ends the process instead of waiting for a click.
+        ["setval", r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "4", "00000000"],
+        # Without a window manager: Wine draws the caption and close box.
+        ["setval", r"HKCU\Software\Wine\X11 Driver", "Managed", "1", ascii_text_hex("N")],
+        ["setval", r"HKCU\Software\Wine\DllOverrides", "mscoree", "1", ascii_text_hex("")],
+        ["setval", r"HKCU\Software\Wine\DllOverrides", "mshtml", "1", ascii_text_hex("")],
+        ["setval", r"HKCU\Software\Wine\DllOverrides", "winemenubuilder.exe", "1",
+         ascii_text_hex("")],
+        ["setval", r"HKCU\Software\Wine\Debug", "RelayInclude", "1",
+         ascii_text_hex(";".join(relay.TRACED_FUNCTIONS))],
+    ]
+
+
+def _run(args, env, cwd=None, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
+    return subprocess.run(
+        args, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr,
+        timeout=timeout,
+    )
+
+
+class PristinePrefix:
+    """The cached prefix of this Wine version, made once with wineboot."""
+
+    def __init__(self, cache_root, tools):
+        self.tools = tools
+        self.path = os.path.join(
+            cache_root, "%s-r%s" % (wine_version().replace(" ", "_"), SETTINGS_REVISION)
+        )
+
+    def ensure(self):
+        if os.path.exists(os.path.join(self.path, ".e2e-complete")):
+            return
+        os.makedirs(os.path.dirname(self.path), exist_ok=True)
+        building = tempfile.mkdtemp(prefix="building-", dir=os.path.dirname(self.path))
+        prefix = os.path.join(building, "prefix")
+        env = base_environment(prefix)
+        _run(["wineboot", "-i"], env, timeout=300)
+        _run(["wineserver", "-w"], env, timeout=300)
+        case = CasePrefix.__new__(CasePrefix)
+        case.path, case.tools, case.env = prefix, self.tools, env
+        case.install_tools()
+        out = case.probe(pristine_settings())
+        if "end\tfailures=0" not in out:
+            raise RuntimeError("could not set the pristine prefix up:\n" + out)
+        _run(["wineserver", "-k"], env)
+        _run(["wineserver", "-w"], env)
+        for name in ("probe.exe", "probe_hook.dll"):
+            os.remove(os.path.join(prefix, "drive_c", "e2e", name))
+        open(os.path.join(prefix, ".e2e-complete"), "w").close()
+        shutil.rmtree(self.path, ignore_errors=True)
+        os.rename(prefix, self.path)
+        shutil.rmtree(building, ignore_errors=True)
+
+
+def _clone(source, target):
+    for root, dirs, files in os.walk(source):
+        relative = os.path.relpath(root, source)
+        destination = os.path.normpath(os.path.join(target, relative))
+        os.makedirs(destination, exist_ok=True)
+        for name in dirs + files:
+            path = os.path.join(root, name)
+            if os.path.islink(path):
+                os.symlink(os.readlink(path), os.path.join(destination, name))
+                if name in dirs:
+                    dirs.remove(name)
+        for name in files:
+            path = os.path.join(root, name)
+            if os.path.islink(path):
+                continue
+            if name.lower().endswith(_SHARED_SUFFIXES):
+                os.link(path, os.path.join(destination, name))
+            else:
+                shutil.copy2(path, os.path.join(destination, name))
+
+
+class CasePrefix:
+    """A throwaway copy of the pristine prefix for one case."""
+
+    def __init__(self, pristine, work_dir, tools, display, locale):
+        self.path = os.path.join(work_dir, "prefix")
+        self.tools = tools
+        _clone(pristine.path, self.path)
+        self.env = base_environment(self.path, display, locale)
+        self.install_tools()
+        # A persistent server for the whole case: services start once, with
+        # the first probe, and not under the program's trace.
+        _run(["wineserver", "-p"], self.env)
+
+    def unix_path(self, windows_path):
+        drive, rest = windows_path.split(":", 1)
+        assert drive.upper() == "C"
+        return os.path.join(self.path, "drive_c", *[p for p in rest.split("\\") if p])
+
+    def install_tools(self):
+        """Copies the probe, its hook DLL and the help stand-in into C:\\e2e."""
+        target = self.unix_path("C:\\e2e")
+        os.makedirs(target, exist_ok=True)
+        for name in ("probe.exe", "probe_hook.dll"):
+            shutil.copy(self.tools.probe_file(name), os.path.join(target, name))
+
+    def probe(self, commands, timeout=60):
+        """Runs probe commands (lists of fields) and returns the probe's output."""
+        work = self.unix_path("C:\\e2e")
+        script = os.path.join(work, "script.txt")
+        output = os.path.join(work, "output.txt")
+        with open(script, "wb") as f:
+            for fields in commands:
+                f.write(("\t".join(fields) + "\n").encode("latin-1"))
+        if os.path.exists(output):
+            os.remove(output)
+        _run(["wine", "C:\\e2e\\probe.exe", "C:\\e2e\\script.txt", "C:\\e2e\\output.txt"],
+             self.env, timeout=timeout)
+        with open(output, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def processes(self, name):
+        """Process ids of this prefix's processes whose command line names `name`."""
+        found = []
+        marker = ("WINEPREFIX=" + self.path).encode()
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    if marker not in f.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    if name.lower().encode() in f.read().lower():
+                        found.append(int(pid))
+            except OSError:
+                continue
+        return found
+
+    def wait_processes_gone(self, name, timeout):
+        return wait_until(lambda: not self.processes(name), timeout, 0.1)
+
+    def stop(self):
+        _run(["wineserver", "-k"], self.env)
+        _run(["wineserver", "-w"], self.env)
