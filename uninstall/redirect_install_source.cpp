@@ -13,6 +13,8 @@ constexpr char kDriveA[] = "A:\\";
 constexpr char kDriveALower[] = "a:\\";
 constexpr char kHistoryOrder[] = "ab";
 
+constexpr DWORD kSourceBytes = 80; // the most the query may fill
+
 // The last counted byte is left out of the comparison; up to 4 bytes, the
 // zero included, are compared, so "A:\WIN95" is not on A: but "A:" is.
 bool IsOnDriveA(const BYTE* source, DWORD count) {
@@ -32,14 +34,17 @@ int RedirectInstallSource() {
     if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, kSetupKey, &setup) != ERROR_SUCCESS) {
         return 0;
     }
-    BYTE source[80];
+    // Zeroed, with one byte to spare: Windows 95 stores a text up to its own
+    // zero, whatever the count, and must find that zero in bytes we filled.
+    BYTE source[kSourceBytes + 1];
+    std::memset(source, 0, sizeof source);
     DWORD type;
-    DWORD count = sizeof source;
+    DWORD count = kSourceBytes;
     const LONG queried = RegQueryValueExA(setup, kSourcePath, nullptr, &type, source, &count);
     // A source that cannot be read whole (an error, 0 bytes, more than the
     // buffer) changes nothing either: rewriting the history without it would
     // drop the user's previous source for good.
-    if (queried != ERROR_SUCCESS || count == 0 || count > sizeof source ||
+    if (queried != ERROR_SUCCESS || count == 0 || count > kSourceBytes ||
         IsOnDriveA(source, count)) {
         RegCloseKey(setup);
         return 1;

@@ -44,6 +44,7 @@ struct Machine {
     std::vector<Fault> openFaults, setFaults, deleteFaults, queryFaults;
     bool failDeleteFile = false;
     bool failRestart = false;
+    bool windows95Texts = false;
     std::map<std::size_t, LONG> callFaults;
 };
 
@@ -256,6 +257,8 @@ void PutText(HKEY root, const std::string& path, const std::string& name,
 
 void SetWindowsDirectory(const std::string& directory) { M().windowsDirectory = directory; }
 
+void StoreTextsAsWindows95() { M().windows95Texts = true; }
+
 void AddFile(const std::string& path) { M().files[Upper(path)] = path; }
 
 // --- faults ----------------------------------------------------------------
@@ -455,6 +458,10 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
         return Finish(*fault);
     }
     Bytes data = lpData ? Bytes(lpData, lpData + cbData) : Bytes();
+    if (M().windows95Texts && dwType == REG_SZ && lpData) {
+        const char* text = reinterpret_cast<const char*>(lpData);
+        data.assign(lpData, lpData + std::strlen(text) + 1); // the count is not looked at
+    }
     auto it = key->values.find(Upper(name));
     if (it == key->values.end()) {
         key->values[Upper(name)] = {name, Value{dwType, data}};

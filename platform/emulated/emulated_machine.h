@@ -71,6 +71,9 @@ void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD
 void PutText(HKEY root, const std::string& path, const std::string& name,
              const std::string& text);
 void SetWindowsDirectory(const std::string& directory);
+// From now on RegSetValueExA stores a REG_SZ value as Windows 95 does: the
+// text up to and including its first zero byte, read past the count if need be.
+void StoreTextsAsWindows95();
 void AddFile(const std::string& path);
 
 // --- faults --------------------------------------------------------------

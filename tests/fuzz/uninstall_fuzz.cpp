@@ -14,7 +14,8 @@
 namespace {
 
 // Input: type, source length (2 bytes, little end first), failed call
-// position (0xFF: none), error selector, then the source and the directory.
+// position (0xFF: none), error selector (its top bit: texts are stored as
+// Windows 95 stores them), then the source and the directory.
 constexpr std::size_t kHeaderBytes = 5;
 constexpr LONG kErrors[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE,
                             ERROR_MORE_DATA};
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::size_t rest = size - kHeaderBytes;
     const std::size_t sourceLength = std::min<std::size_t>(data[1] | data[2] << 8, rest);
     const uint8_t failedCall = data[3];
-    const LONG error = kErrors[data[4] % (sizeof kErrors / sizeof kErrors[0])];
+    const LONG error = kErrors[(data[4] & 0x7F) % (sizeof kErrors / sizeof kErrors[0])];
+    const bool windows95 = (data[4] & 0x80) != 0;
     const emulated::Bytes source(data + kHeaderBytes, data + kHeaderBytes + sourceLength);
     std::string directory;
     for (std::size_t i = kHeaderBytes + sourceLength; i < size; ++i) {
@@ -52,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     machine::InstallDriver(source, type);
     emulated::SetWindowsDirectory(directory);
     emulated::AddFile(InfPathIn(directory));
+    if (windows95) {
+        emulated::StoreTextsAsWindows95();
+    }
     if (failedCall != 0xFF) {
         emulated::FailCall(failedCall, error);
     }

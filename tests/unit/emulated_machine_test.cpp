@@ -153,4 +153,23 @@ TEST(EmulatedMachineExtensionsTest, JournalNamesHandlesAndFailedQueriesLeavePois
     }
 }
 
+TEST(EmulatedMachineExtensionsTest, Windows95StoresATextUpToItsZeroWhateverTheCount) {
+    emulated::Reset();
+    emulated::AddKey(HKEY_LOCAL_MACHINE, "K");
+    emulated::StoreTextsAsWindows95();
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const BYTE data[] = {'A', 'B', 'C', 0, 'D', 0};
+    EXPECT_EQ(RegSetValueExA(key, "Short", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "Long", 0, REG_SZ, data, 6), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "Raw", 0, REG_BINARY, data, 5), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, "K", "Short")->data,
+              (Bytes{'A', 'B', 'C', 0}));
+    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, "K", "Long")->data, (Bytes{'A', 'B', 'C', 0}));
+    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, "K", "Raw")->data,
+              (Bytes{'A', 'B', 'C', 0, 'D'}));
+    EXPECT_EQ(emulated::Journal()[1].data, (Bytes{'A', 'B'})); // the journal keeps what was passed
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -51,8 +52,22 @@ Bytes MakeSource(std::size_t length, bool terminated, std::mt19937& random) {
     return source;
 }
 
-::testing::AssertionResult RedirectsOrLeaves(const Bytes& source, DWORD type) {
+// What the history keeps of a source: its bytes as read or, where texts are
+// stored as Windows 95 stores them, its text up to the first zero.
+Bytes Kept(const Bytes& source, bool windows95) {
+    if (!windows95) {
+        return source;
+    }
+    Bytes text(source.begin(), std::find(source.begin(), source.end(), 0));
+    text.push_back(0);
+    return text;
+}
+
+::testing::AssertionResult RedirectsOrLeaves(const Bytes& source, DWORD type, bool windows95) {
     machine::InstallDriver(source, type);
+    if (windows95) {
+        emulated::StoreTextsAsWindows95();
+    }
     const emulated::RegistrySnapshot before = emulated::Registry();
     const int result = RedirectInstallSource();
     const bool redirect = !source.empty() && source.size() <= 80 && !OnDriveA(source);
@@ -62,7 +77,7 @@ Bytes MakeSource(std::size_t length, bool terminated, std::mt19937& random) {
             expected["HKEY_USERS\\.DEFAULT\\INSTALLLOCATIONSMRU"];
         history.clear();
         history["A"] = {REG_SZ, machine::Text("A:\\")};
-        history["B"] = {REG_SZ, source};
+        history["B"] = {REG_SZ, Kept(source, windows95)};
         history["MRULIST"] = {REG_SZ, machine::Text("ab")};
         expected["HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\SETUP"]
                 ["SOURCEPATH"] = {REG_SZ, machine::Text("A:\\")};
@@ -87,9 +102,12 @@ TEST(InputPropertyTest, EverySourcePathUpTo300BytesIsRedirectedOrLeftAlone) {
         for (std::size_t length = 0; length <= 300; ++length) {
             for (bool terminated : {true, false}) {
                 const Bytes source = MakeSource(length, terminated, random);
-                EXPECT_TRUE(RedirectsOrLeaves(source, type))
-                    << "type " << type << ", " << length << " bytes"
-                    << (terminated ? " ending in a zero" : "");
+                for (bool windows95 : {false, true}) {
+                    EXPECT_TRUE(RedirectsOrLeaves(source, type, windows95))
+                        << "type " << type << ", " << length << " bytes"
+                        << (terminated ? " ending in a zero" : "")
+                        << (windows95 ? ", stored as Windows 95 does" : "");
+                }
             }
         }
     }

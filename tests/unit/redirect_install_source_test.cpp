@@ -142,6 +142,29 @@ TEST_F(RedirectInstallSourceTest, OtherSourcesAreRedirectedWhateverTheirType) {
     ExpectRedirected(binary); // written back as REG_SZ with the same bytes
 }
 
+// Windows 95 stores a text up to its own zero, whatever the count: an
+// unterminated source must still end inside bytes the program filled.
+TEST_F(RedirectInstallSourceTest, OnWindows95TheHistoryEntryEndsWithinTheSource) {
+    const std::vector<Source> sources = {
+        {"80 bytes, no zero", Raw(std::string(80, 'S'))},
+        {"a text without its zero", Raw("D:\\WIN95")},
+        {"bytes after a zero", Raw(std::string("\\\\S\0\xFF\x01", 6))},
+    };
+    const std::vector<Bytes> stored = {
+        Text(std::string(80, 'S')),
+        Text("D:\\WIN95"),
+        Text("\\\\S"),
+    };
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        SCOPED_TRACE(sources[i].label);
+        machine::InstallDriver(sources[i].data, REG_BINARY);
+        emulated::StoreTextsAsWindows95();
+        EXPECT_EQ(RedirectInstallSource(), 1);
+        EXPECT_EQ(History("b"), (emulated::Value{REG_SZ, stored[i]}));
+        EXPECT_EQ(SourcePath(), kDriveA);
+    }
+}
+
 TEST_F(RedirectInstallSourceTest, UnreadableSourceChangesNothing) {
     const std::vector<Source> sources = {
         {"81 bytes, one more than the buffer", Text(std::string(80, 'S'))},
