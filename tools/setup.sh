@@ -10,6 +10,7 @@ packages=(
     cmake g++ make libgtest-dev clang libclang-rt-14-dev python3 clang-format
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
+    fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

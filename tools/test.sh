@@ -40,11 +40,29 @@ run_preset() {
     [ "$fails" -eq 0 ] || failed_steps+=("$preset tests")
 }
 
+# The end-to-end suite: the mingw build's SETUP.EXE under Wine; adds its counts.
+run_e2e() {
+    echo "== e2e: SETUP.EXE under Wine"
+    python3 tests/e2e/run --build-dir build/mingw 2>&1 | tee build/e2e.log
+    local rc=${PIPESTATUS[0]}
+    local counts p f
+    counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' build/e2e.log | tail -1)
+    p=$(echo "$counts" | sed -n 's/^\([0-9]*\) passed.*/\1/p')
+    f=$(echo "$counts" | sed -n 's/.*, \([0-9]*\) failed$/\1/p')
+    p=${p:-0}
+    f=${f:-0}
+    if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
+    passed=$((passed + p))
+    failed=$((failed + f))
+    [ "$f" -eq 0 ] || failed_steps+=("e2e")
+}
+
 mkdir -p build
 start=$(date +%s)
 run_preset host
 run_preset host-asan
 run_preset mingw
+run_e2e
 run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 
 echo

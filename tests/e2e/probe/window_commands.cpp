@@ -45,6 +45,11 @@ void ReportWindow(const std::string& caption, std::FILE* out) {
     std::fprintf(out, "window\tfound=1\thwnd=%p\tclass=%s\ttext=%s", static_cast<void*>(window),
                  Escape(ClassName(window)).c_str(), Escape(WindowText(window)).c_str());
     PrintRect("rect", rect, out);
+    // The client area in screen coordinates: controls are placed within it.
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    PrintRect("client", client, out);
     std::fprintf(out, "\tstyle=%08lX\texstyle=%08lX\tenabled=%d\tvisible=%d\towner=%p",
                  static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                  static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)),

@@ -1,0 +1,194 @@
+"""The confirmation dialog as the user meets it: where it opens, what it
+shows, its keyboard, its system menu with the About box, and F1."""
+
+from harness import probe, relay
+from harness.display import WORK_AREA
+from harness.session import ABOUT, DIALOG
+from harness.suite import case
+from harness.waiting import wait_until
+
+from .cancel import check_nothing_changed_in_trace
+from .outcome import finish, open_dialog
+
+WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x10000000, 0x00C00000, 0x00080000
+WS_DISABLED, WS_GROUP, WS_TABSTOP, DS_MODALFRAME = 0x08000000, 0x00020000, 0x00010000, 0x80
+WS_EX_APPWINDOW = 0x40000
+BS_TYPE_MASK, BS_PUSHBUTTON, BS_DEFPUSHBUTTON = 0xF, 0, 1
+SS_TYPE_MASK, SS_LEFT, SS_ICON = 0x1F, 0, 3
+MF_SEPARATOR = 0x800
+NO_ID = ("-1", "65535")
+
+# (id, class, text, x, y, width, height in dialog units, style bits, type)
+CONFIRMATION_CONTROLS = [
+    ("1", "Button", "Yes (&Y)", 90, 72, 50, 14, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON),
+    ("2", "Button", "No (&N)", 166, 72, 50, 14, WS_VISIBLE | WS_TABSTOP, BS_PUSHBUTTON),
+    (NO_ID, "Static", "The computer will be restarted during Uninstallation.", 29, 18, 256, 8,
+     WS_VISIBLE | WS_GROUP, SS_LEFT),
+    (NO_ID, "Static", "Continue Uninstallation?", 29, 34, 209, 8, WS_VISIBLE | WS_GROUP, SS_LEFT),
+]
+
+
+def mul_div(number, numerator, denominator):
+    """Windows' MulDiv for positive numbers: rounded to the nearest."""
+    return (number * numerator + denominator // 2) // denominator
+
+
+def centred(rect, within, work_area):
+    """Where a window of rect's size is centred in `within`, then pushed into the work area."""
+    width, height = rect[2] - rect[0], rect[3] - rect[1]
+    left = int((within[0] + within[2]) / 2) - int(width / 2)
+    top = int((within[1] + within[3]) / 2) - int(height / 2)
+    left = max(min(left, work_area[2] - width), work_area[0])
+    top = max(min(top, work_area[3] - height), work_area[1])
+    return (left, top, left + width, top + height)
+
+
+def check_controls(checks, window, controls, template, dialog_size):
+    """Order, ids, classes, texts and styles; positions through the dialog's base units."""
+    client = probe.rect(window["client"])
+    units_x = round((client[2] - client[0]) * 4 / dialog_size[0])
+    units_y = round((client[3] - client[1]) * 8 / dialog_size[1])
+    checks.equal(len(controls), len(template), "number of controls")
+    for control, expected in zip(controls, template):
+        ids, class_name, text, x, y, width, height, bits, kind = expected
+        what = "control %r" % text
+        checks.true(control["id"] in (ids if isinstance(ids, tuple) else (ids,)),
+                    "%s: id %s" % (what, control["id"]))
+        checks.equal(probe.text(control["class"]).lower(), class_name.lower(), what + " class")
+        checks.equal(probe.text(control["text"]), text, what + " text")
+        style = int(control["style"], 16)
+        checks.true(style & bits == bits, "%s: style %08X lacks %08X" % (what, style, bits))
+        mask = BS_TYPE_MASK if class_name == "Button" else SS_TYPE_MASK
+        checks.equal(style & mask, kind, what + " type")
+        placed = probe.rect(control["rect"])
+        expected_rect = (client[0] + mul_div(x, units_x, 4), client[1] + mul_div(y, units_y, 8))
+        expected_size = (mul_div(width, units_x, 4), mul_div(height, units_y, 8))
+        actual_size = (placed[2] - placed[0], placed[3] - placed[1])
+        checks.true(all(abs(a - e) <= 1 for a, e in zip(placed[:2] + actual_size,
+                                                         expected_rect + expected_size)),
+                    "%s: at %s size %s, expected %s size %s" % (
+                        what, placed[:2], actual_size, expected_rect, expected_size))
+
+
+def check_system_menu(checks, report):
+    items = probe.records(report, "menuitem")
+    checks.require(len(items) >= 2, "system menu: %s" % items)
+    separator, about = items[-2], items[-1]
+    checks.true(int(separator["state"], 16) & MF_SEPARATOR, "separator before About: %s" % separator)
+    checks.equal((about["id"], probe.text(about["text"])), ("16", "&About Setup..."),
+                 "the About entry")
+
+
+def check_icons(checks, report):
+    icons = probe.record(report, "icons")
+    checks.true(icons and icons["big"] == icons["small"] == icons["resource"] and
+                int(icons["big"], 16) != 0, "big and small icon are icon 128: %s" % icons)
+
+
+def focused_id(session):
+    window, controls, _, _ = session.window(DIALOG)
+    return next((c["id"] for c in controls if c["hwnd"] == window["focus"]), None)
+
+
+@case("layout: centred, caption, controls, default button, system menu, Tab")
+def layout(session, checks):
+    session.seed({})
+    open_dialog(session, checks)
+    window, controls, default, work_area = session.window(DIALOG)
+    rect = probe.rect(window["rect"])
+    area = probe.rect(work_area["rect"])
+    left, top, width, height = WORK_AREA
+    checks.equal(area, (left, top, left + width, top + height), "work area Wine reports")
+    checks.equal(rect, centred(rect, area, area), "dialog position (centred in the work area)")
+    checks.equal(probe.text(window["text"]), DIALOG, "caption")
+    style = int(window["style"], 16)
+    wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME
+    checks.true(style & wanted == wanted, "dialog style %08X lacks %08X" % (style, wanted))
+    checks.true(int(window["exstyle"], 16) & WS_EX_APPWINDOW, "WS_EX_APPWINDOW")
+    check_controls(checks, window, controls, CONFIRMATION_CONTROLS, (292, 94))
+    checks.equal((default["id"], default["has"]), ("1", "1"), "default button")
+    report = session.inspect(DIALOG)
+    check_system_menu(checks, report)
+    check_icons(checks, report)
+    font = probe.record(report, "font")
+    lpy = int(probe.record(report, "process")["logpixelsy"])
+    checks.equal((probe.text(font["face"]), int(font["height"])),
+                 ("MS Sans Serif", -mul_div(8, lpy, 72)), "dialog font (template font)")
+    session.screenshot(rect, "confirmation-default.png")
+
+    checks.equal(focused_id(session), "1", "focus at start")
+    session.press("Tab")
+    checks.true(wait_until(lambda: focused_id(session) == "2", 5), "Tab moves to No")
+    session.press("Tab")
+    checks.true(wait_until(lambda: focused_id(session) == "1", 5), "Tab moves back to Yes")
+    session.press("Escape")
+    finish(session, checks)
+    check_nothing_changed_in_trace(session, checks)
+
+
+def about_box(session, checks, locale_name):
+    """Opens About from the system menu, checks it, closes it and checks the dialog again."""
+    dialog_before, controls_before, _, work_area = session.window(DIALOG)
+    session.press("alt+space", "Up", "Return")
+    checks.require(session.wait_window(ABOUT), "the About box did not open")
+    about, about_controls, about_default, _ = session.window(ABOUT)
+    dialog, _, _, _ = session.window(DIALOG)
+    about_rect = probe.rect(about["rect"])
+    session.screenshot(about_rect, "about-%s.png" % locale_name)
+    checks.equal(about["owner"], dialog["hwnd"], "the About box's owner")
+    checks.equal(dialog["enabled"], "0", "confirmation dialog disabled under the About box")
+    checks.equal(about_rect, centred(about_rect, probe.rect(dialog["rect"]),
+                                     probe.rect(work_area["rect"])),
+                 "About box position (centred over the dialog)")
+    checks.equal(probe.text(about["text"]), ABOUT, "About caption")
+    kinds = [(c["id"], probe.text(c["class"]).lower()) for c in about_controls]
+    checks.equal([k[1] for k in kinds], ["static", "static", "button", "static"],
+                 "About controls' classes")
+    if len(about_controls) == 4:
+        checks.equal(int(about_controls[0]["style"], 16) & SS_TYPE_MASK, SS_ICON, "icon static")
+        checks.equal(about_controls[2]["id"], "1", "OK button id")
+        checks.equal(probe.text(about_controls[2]["text"]), "OK", "OK button text")
+        checks.equal(probe.text(about_controls[3]["text"]), "Quelda PCI IDE Controller",
+                     "About title line")
+    checks.equal((about_default["id"], about_default["has"]), ("1", "1"), "About default button")
+
+    session.press("Return", caption=ABOUT)
+    checks.require(session.wait_window(ABOUT, present=False), "the About box did not close")
+    dialog_after, controls_after, _, _ = session.window(DIALOG)
+    checks.equal(dialog_after["enabled"], "1", "dialog enabled after About")
+    checks.true(wait_until(lambda: session.window(DIALOG)[0]["active"] == dialog["hwnd"], 5),
+                "dialog active again after About")
+    for field in ("hwnd", "rect", "text", "style"):
+        checks.equal(dialog_after[field], dialog_before[field], "dialog %s after About" % field)
+    checks.equal(controls_after, controls_before, "dialog controls after About")
+
+
+@case("About from the system menu")
+def about(session, checks):
+    session.seed({})
+    open_dialog(session, checks)
+    about_box(session, checks, "default")
+    session.press("Escape")
+    finish(session, checks)
+    check_nothing_changed_in_trace(session, checks)
+
+
+@case("F1 asks for help, Shift+F1 does not")
+def help_keys(session, checks):
+    session.seed({})
+    open_dialog(session, checks)
+    # Shift+F1 first: once F1's request has arrived, Shift+F1 was handled too.
+    session.press("shift+F1")
+    session.press("F1")
+    checks.require(wait_until(session.help_requests, 15), "no help request arrived")
+    checks.equal(session.help_requests(),
+                 ["command=1\tdata=00020066\tfile=C:\\Setup\\SETUP.HLP"], "help requests")
+    calls = [c for c in session.program_calls() if c.function in ("WinHelpA", "MessageBoxA")]
+    checks.equal([(c.function, [a[1] or a[0] for a in relay.parse_arguments(c.arguments)][1:])
+                  for c in calls],
+                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066])],
+                 "help calls (WinHelpA, no error box)")
+    checks.true(session.running(), "the dialog stays open after F1")
+    session.press("Escape")
+    finish(session, checks)
+    check_nothing_changed_in_trace(session, checks)
