@@ -90,7 +90,8 @@ def focused_id(session):
     return next((c["id"] for c in controls if c["hwnd"] == window["focus"]), None)
 
 
-@case("layout: centred, caption, controls, default button, system menu, Tab")
+@case("layout: centred, caption, controls, default button, system menu, Tab",
+      modes=("default", "win95"))
 def layout(session, checks):
     session.seed({})
     open_dialog(session, checks)
@@ -114,7 +115,15 @@ def layout(session, checks):
     lpy = int(probe.record(report, "process")["logpixelsy"])
     checks.equal((probe.text(font["face"]), int(font["height"])),
                  ("MS Sans Serif", -mul_div(8, lpy, 72)), "dialog font (template font)")
-    session.screenshot(rect, "confirmation-default.png")
+    version = int(probe.record(report, "process")["version"], 16)
+    checks.equal((version & 0x80000000 != 0, version & 0xFFFF == 0x0004),
+                 (session.windows_version == "win95",) * 2,
+                 "the program sees Windows 95 exactly in win95 mode (GetVersion %08X)" % version)
+    session.screenshot(rect, "confirmation-%s.png" % session.mode_name())
+    session.suite.note("%s: dialog %dx%d at %d,%d, client %s, font %s %s, GetVersion %s" % (
+        session.mode_name(), rect[2] - rect[0], rect[3] - rect[1], rect[0], rect[1],
+        window["client"], probe.text(font["face"]), font["height"],
+        probe.record(report, "process")["version"]))
 
     checks.equal(focused_id(session), "1", "focus at start")
     session.press("Tab")
@@ -163,17 +172,17 @@ def about_box(session, checks, locale_name):
     checks.equal(controls_after, controls_before, "dialog controls after About")
 
 
-@case("About from the system menu")
+@case("About from the system menu", modes=("default", "win95"))
 def about(session, checks):
     session.seed({})
     open_dialog(session, checks)
-    about_box(session, checks, "default")
+    about_box(session, checks, session.mode_name())
     session.press("Escape")
     finish(session, checks)
     check_nothing_changed_in_trace(session, checks)
 
 
-@case("F1 asks for help, Shift+F1 does not")
+@case("F1 asks for help, Shift+F1 does not", modes=("default", "win95"))
 def help_keys(session, checks):
     session.seed({})
     open_dialog(session, checks)

@@ -2,7 +2,7 @@
 the source path in every form, keys missing, the INF missing. The program
 must never crash, and the later steps must still run."""
 
-from harness import expectations, machine_state
+from harness import expectations, machine_state, relay
 from harness.machine_state import HDC_0001, HDC_0002, HISTORY, MF_CHILD_1, SETUP
 from harness.probe import REG_BINARY, REG_SZ
 from harness.suite import case
@@ -66,6 +66,26 @@ def directory_on_a(session, checks):
 @case("SourcePath binary: copied as text")
 def binary_source(session, checks):
     uninstall_state(session, checks, with_source((REG_BINARY, b"E:\\CABS\\\0")), [redirected])
+
+
+def source_without_zero_case(name, data, modes=("default", "win95")):
+    """"b" is written with the count the query returned, which lacks the zero;
+    Wine then stores the zero that follows in the program's buffer (its NT
+    rule peeks one byte past the count, its Windows 95 rule stores strlen + 1)."""
+    @case("SourcePath %s without its zero: \"b\" written with its count" % name, modes=modes)
+    def run(session, checks):
+        def with_wine_zero(before):
+            after = redirected(before)
+            after.keys[HISTORY.lower()]["b"] = (REG_SZ, data + b"\0")
+            return after
+        uninstall_state(session, checks, with_source((REG_BINARY, data)), [with_wine_zero])
+        counts = [relay.parse_arguments(c.arguments)[5][0] for c in session.program_calls()
+                  if c.function == "RegSetValueExA" and '"b"' in c.arguments]
+        checks.equal(counts, [len(data)], 'count of the "b" write')
+
+
+source_without_zero_case("binary E:\\CABS", b"E:\\CABS")
+source_without_zero_case("of 80 bytes", b"D:\\" + b"8" * 77)
 
 
 def unreadable_source_case(name, state_change, modes=("default",)):

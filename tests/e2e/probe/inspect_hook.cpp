@@ -46,8 +46,9 @@ void WriteReport(HWND window) {
     ReportFont("font", reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), out);
     ReportFont("stockfont", static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), out);
     HDC screen = GetDC(nullptr);
-    std::fprintf(out, "process\tlogpixelsy=%d\tdbcs=%d\tacp=%u\n",
-                 GetDeviceCaps(screen, LOGPIXELSY), GetSystemMetrics(SM_DBCSENABLED), GetACP());
+    std::fprintf(out, "process\tlogpixelsy=%d\tdbcs=%d\tacp=%u\tversion=%08lX\n",
+                 GetDeviceCaps(screen, LOGPIXELSY), GetSystemMetrics(SM_DBCSENABLED), GetACP(),
+                 GetVersion());
     ReleaseDC(nullptr, screen);
     ReportSystemMenu(window, out);
     // The application icon as the program loads it: resource 128 of its module.
