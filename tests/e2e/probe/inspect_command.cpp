@@ -43,8 +43,8 @@ void InspectWindow(const std::string& caption, unsigned long timeoutMs, std::FIL
         std::fprintf(out, "inspect\tok=0\n");
         return;
     }
-    PostMessageA(window, RegisterWindowMessageA(kInspectMessage),
-                 reinterpret_cast<WPARAM>(window), 0);
+    PostMessageA(window, RegisterWindowMessageA(kInspectMessage), reinterpret_cast<WPARAM>(window),
+                 0);
     DWORD start = GetTickCount();
     bool copied = false;
     while (!copied && GetTickCount() - start < timeoutMs) {

@@ -71,8 +71,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK InspectGetMessage(int code, WPARAM removal,
-                                                                    LPARAM message) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    InspectGetMessage(int code, WPARAM removal, LPARAM message) {
     const MSG* msg = reinterpret_cast<const MSG*>(message);
     if (code == HC_ACTION && removal == PM_REMOVE &&
         msg->message == RegisterWindowMessageA(kInspectMessage)) {

@@ -102,9 +102,9 @@ bool SetValue(const std::string& keyPath, const std::string& name, unsigned long
     // A non-zero guard byte after the data: the system may look one byte past
     // the count for a text's zero, and must not find one there.
     std::string buffer = bytes + '\xFF';
-    LONG result = RegSetValueExA(key, name.c_str(), 0, type,
-                                 reinterpret_cast<const BYTE*>(buffer.data()),
-                                 static_cast<DWORD>(bytes.size()));
+    LONG result =
+        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(buffer.data()),
+                       static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }

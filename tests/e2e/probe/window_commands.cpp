@@ -77,8 +77,7 @@ void ReportWindow(const std::string& caption, std::FILE* out) {
     std::fprintf(out, "\n");
 }
 
-void WaitWindow(const std::string& caption, bool present, unsigned long timeoutMs,
-                std::FILE* out) {
+void WaitWindow(const std::string& caption, bool present, unsigned long timeoutMs, std::FILE* out) {
     DWORD start = GetTickCount();
     bool reached = false;
     for (;;) {
@@ -123,8 +122,8 @@ void ReportSystem(std::FILE* out) {
     HDC screen = GetDC(nullptr);
     int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    std::fprintf(out, "system\tacp=%u\tdbcs=%d\tstockface=%s\tstockheight=%ld\tlogpixelsy=%d", GetACP(),
-                 GetSystemMetrics(SM_DBCSENABLED), Escape(font.lfFaceName).c_str(), font.lfHeight,
-                 pixelsPerInch);
+    std::fprintf(out, "system\tacp=%u\tdbcs=%d\tstockface=%s\tstockheight=%ld\tlogpixelsy=%d",
+                 GetACP(), GetSystemMetrics(SM_DBCSENABLED), Escape(font.lfFaceName).c_str(),
+                 font.lfHeight, pixelsPerInch);
     std::fprintf(out, "\tversion=%08lX\n", GetVersion());
 }

@@ -9,8 +9,7 @@
 // button and the work area; "window found=0" when there is none.
 void ReportWindow(const std::string& caption, std::FILE* out);
 // Polls until the window is present (visible) or gone, or the time is up.
-void WaitWindow(const std::string& caption, bool present, unsigned long timeoutMs,
-                std::FILE* out);
+void WaitWindow(const std::string& caption, bool present, unsigned long timeoutMs, std::FILE* out);
 // A screen point on the caption's close box, found by hit-testing.
 void ReportCloseBox(const std::string& caption, std::FILE* out);
 // Code page, double-byte support, the stock GUI font and the Windows version.
