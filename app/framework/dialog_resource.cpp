@@ -57,22 +57,18 @@ DialogResource::DialogResource(HINSTANCE instance, UINT templateId) {
         return;
     }
     GuiFont font = SystemGuiFont();
-    std::size_t faceLength = 0;
-    while (font.face[faceLength] != 0) {
-        ++faceLength;
-    }
-    if (faceLength == 0) {
+    if (font.face[0] == 0) {
         return;
     }
+    const auto* face = reinterpret_cast<const std::uint16_t*>(font.face);
     std::uint16_t pointSize =
         layout.pointSize == kTemplatePointSizeToReplace ? font.pointSize : layout.pointSize;
-    m_rewritten = LocalAlloc(LMEM_FIXED, RewrittenTemplateSize(size, layout, faceLength));
+    m_rewritten = LocalAlloc(LMEM_FIXED, RewrittenTemplateSize(size, layout, face));
     if (m_rewritten == nullptr) {
         return; // the template's own font is still usable
     }
     auto* out = static_cast<std::uint8_t*>(static_cast<void*>(m_rewritten));
-    RewriteDialogFont(data, size, layout, reinterpret_cast<const std::uint16_t*>(font.face),
-                      pointSize, out);
+    RewriteDialogFont(data, size, layout, face, pointSize, out);
     m_template = reinterpret_cast<const DLGTEMPLATE*>(out);
 }
 

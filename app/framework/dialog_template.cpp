@@ -126,9 +126,9 @@ bool DialogFaceIs(const std::uint8_t* data, const DialogTemplateLayout& layout,
 }
 
 std::size_t RewrittenTemplateSize(std::size_t size, const DialogTemplateLayout& layout,
-                                  std::size_t faceLength) {
+                                  const std::uint16_t* face) {
     std::size_t controls = size > layout.controlsAt ? size - layout.controlsAt : 0;
-    return AlignToDword(layout.faceAt + 2 * (faceLength + 1)) + controls;
+    return AlignToDword(layout.faceAt + 2 * (FaceLength(face) + 1)) + controls;
 }
 
 void RewriteDialogFont(const std::uint8_t* data, std::size_t size,

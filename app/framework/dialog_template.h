@@ -25,9 +25,9 @@ bool ReadDialogTemplate(const std::uint8_t* data, std::size_t size, DialogTempla
 bool DialogFaceIs(const std::uint8_t* data, const DialogTemplateLayout& layout,
                   const char* asciiFace);
 
-// Bytes the rewritten template needs with a face of faceLength UTF-16 units.
+// Bytes the rewritten template needs with face (zero-terminated UTF-16).
 std::size_t RewrittenTemplateSize(std::size_t size, const DialogTemplateLayout& layout,
-                                  std::size_t faceLength);
+                                  const std::uint16_t* face);
 
 // Writes the template into out (RewrittenTemplateSize bytes, DWORD-aligned)
 // with face (zero-terminated UTF-16) and pointSize in place of its own font;

@@ -2,13 +2,15 @@
 
 #include "text.h"
 
+#include <cstring>
+
 void DeriveModuleNames(const char* modulePath, ModuleNames& names) {
     std::size_t baseStart = 0;
-    std::size_t extensionStart = TextLength(modulePath);
+    std::size_t extensionStart = std::strlen(modulePath);
     for (std::size_t i = 0; modulePath[i] != '\0'; ++i) {
         if (modulePath[i] == '\\' || modulePath[i] == '/' || modulePath[i] == ':') {
             baseStart = i + 1;
-            extensionStart = TextLength(modulePath);
+            extensionStart = std::strlen(modulePath);
         } else if (modulePath[i] == '.') {
             extensionStart = i;
         }

@@ -1,12 +1,6 @@
 #include "text.h"
 
-std::size_t TextLength(const char* text) {
-    std::size_t length = 0;
-    while (text[length] != '\0') {
-        ++length;
-    }
-    return length;
-}
+#include <cstring>
 
 void CopyText(char* dest, std::size_t capacity, const char* source, std::size_t count) {
     std::size_t i = 0;
@@ -18,6 +12,6 @@ void CopyText(char* dest, std::size_t capacity, const char* source, std::size_t 
 }
 
 void AppendText(char* dest, std::size_t capacity, const char* source) {
-    std::size_t length = TextLength(dest);
-    CopyText(dest + length, capacity - length, source, TextLength(source));
+    std::size_t length = std::strlen(dest);
+    CopyText(dest + length, capacity - length, source, std::strlen(source));
 }

@@ -3,9 +3,6 @@
 
 #include <cstddef>
 
-// Length of a zero-terminated text.
-std::size_t TextLength(const char* text);
-
 // Copies up to count characters of source into dest (capacity bytes, at least
 // 1), cutting at the capacity; dest is always zero-terminated.
 void CopyText(char* dest, std::size_t capacity, const char* source, std::size_t count);

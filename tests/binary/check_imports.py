@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks a built SETUP.EXE for Windows 95: GUI subsystem, subsystem and OS
-version 4.0, no link time stamp, imports only from the allowed DLLs, no
-Unicode (W) functions from USER32, GDI32 or ADVAPI32, and none of the
-functions that Windows 95 lacks.
+version 4.0, no link time stamp, no TLS directory, imports only from the
+allowed DLLs, no Unicode (W) functions from USER32, GDI32 or ADVAPI32, and
+none of the functions that Windows 95 lacks.
 
 Usage: check_imports.py OBJDUMP SETUP.EXE DLL...
 """
@@ -39,6 +39,11 @@ def main():
             failures.append(f"{field} is {found.group(1) if found else 'missing'}, expected {want}")
     if not re.search(r"^Time/Date\s+Thu Jan  1 00:00:00 1970", dump, re.M):
         failures.append("the image carries a link time stamp")
+    # No thread-local storage: Windows 95 does not call TLS callbacks, and the
+    # program has one thread.
+    tls = re.search(r"^Entry 9 (\S+) (\S+) Thread Storage Directory", dump, re.M)
+    if not tls or int(tls.group(1), 16) or int(tls.group(2), 16):
+        failures.append("the image has a TLS directory")
 
     imports = {}
     dll = None

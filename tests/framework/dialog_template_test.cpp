@@ -75,7 +75,7 @@ std::vector<std::uint8_t> Rewrite(const std::vector<std::uint8_t>& data,
                                   const DialogTemplateLayout& layout, const std::string& face,
                                   std::uint16_t pointSize) {
     std::vector<std::uint16_t> units = Utf16(face);
-    std::vector<std::uint8_t> out(RewrittenTemplateSize(data.size(), layout, face.size()), 0xCC);
+    std::vector<std::uint8_t> out(RewrittenTemplateSize(data.size(), layout, units.data()), 0xCC);
     RewriteDialogFont(data.data(), data.size(), layout, units.data(), pointSize, out.data());
     return out;
 }
