@@ -21,10 +21,6 @@ def set_value(key, name, value_type, data):
     return ["setval", key, name, str(value_type), data.hex()]
 
 
-def delete_value(key, name):
-    return ["delval", key, name]
-
-
 def delete_key(key):
     return ["delkey", key]
 

@@ -29,9 +29,11 @@ def case(name, locale="C.UTF-8", modes=("default",)):
 
 
 class Suite:
-    def __init__(self, tools, cache_dir, artifacts, keep):
+    def __init__(self, tools, cache_dir, work_root, artifacts, keep):
         self.tools = tools
         self.pristine = PristinePrefix(cache_dir, tools)
+        # Beside the cache, on its file system: case prefixes hard-link its files.
+        self.work_root = work_root
         self.artifacts = artifacts
         self.keep = keep
         self.notes = []
@@ -45,7 +47,7 @@ class Suite:
     def _run_case(self, entry, displays):
         name, fn, locale, mode = entry
         display = displays.get()
-        work_dir = tempfile.mkdtemp(prefix="e2e-case-")
+        work_dir = tempfile.mkdtemp(prefix="case-", dir=self.work_root)
         started = time.monotonic()
         checks = Checks()
         session = None
@@ -72,7 +74,9 @@ class Suite:
         return name, checks.failures, time.monotonic() - started
 
     def run(self, selected, jobs):
-        os.makedirs(self.artifacts, exist_ok=True)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts)
+        os.makedirs(self.work_root, exist_ok=True)
         self.pristine.ensure()
         displays = queue.Queue()
         started_displays = []

@@ -65,11 +65,9 @@ def pristine_settings():
     ]
 
 
-def _run(args, env, cwd=None, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
-    return subprocess.run(
-        args, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr,
-        timeout=timeout,
-    )
+def _run(args, env, timeout=120):
+    return subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, timeout=timeout)
 
 
 class PristinePrefix:
@@ -84,16 +82,16 @@ class PristinePrefix:
     def ensure(self):
         if os.path.exists(os.path.join(self.path, ".e2e-complete")):
             return
-        os.makedirs(os.path.dirname(self.path), exist_ok=True)
-        building = tempfile.mkdtemp(prefix="building-", dir=os.path.dirname(self.path))
+        cache_root = os.path.dirname(self.path)
+        # Prefixes of other Wine versions or settings, and half-made ones, go.
+        shutil.rmtree(cache_root, ignore_errors=True)
+        os.makedirs(cache_root)
+        building = tempfile.mkdtemp(prefix="building-", dir=cache_root)
         prefix = os.path.join(building, "prefix")
         env = base_environment(prefix)
         _run(["wineboot", "-i"], env, timeout=300)
         _run(["wineserver", "-w"], env, timeout=300)
-        case = CasePrefix.__new__(CasePrefix)
-        case.path, case.tools, case.env = prefix, self.tools, env
-        case.install_tools()
-        out = case.probe(pristine_settings())
+        out = Prefix(prefix, env, self.tools).probe(pristine_settings())
         if "end\tfailures=0" not in out:
             raise RuntimeError("could not set the pristine prefix up:\n" + out)
         _run(["wineserver", "-k"], env)
@@ -101,7 +99,6 @@ class PristinePrefix:
         for name in ("probe.exe", "probe_hook.dll"):
             os.remove(os.path.join(prefix, "drive_c", "e2e", name))
         open(os.path.join(prefix, ".e2e-complete"), "w").close()
-        shutil.rmtree(self.path, ignore_errors=True)
         os.rename(prefix, self.path)
         shutil.rmtree(building, ignore_errors=True)
 
@@ -127,18 +124,14 @@ def _clone(source, target):
                 shutil.copy2(path, os.path.join(destination, name))
 
 
-class CasePrefix:
-    """A throwaway copy of the pristine prefix for one case."""
+class Prefix:
+    """A Wine prefix with the probe installed in C:\\e2e."""
 
-    def __init__(self, pristine, work_dir, tools, display, locale):
-        self.path = os.path.join(work_dir, "prefix")
+    def __init__(self, path, env, tools):
+        self.path = path
+        self.env = env
         self.tools = tools
-        _clone(pristine.path, self.path)
-        self.env = base_environment(self.path, display, locale)
         self.install_tools()
-        # A persistent server for the whole case: services start once, with
-        # the first probe, and not under the program's trace.
-        _run(["wineserver", "-p"], self.env)
 
     def unix_path(self, windows_path):
         drive, rest = windows_path.split(":", 1)
@@ -163,7 +156,7 @@ class CasePrefix:
         if os.path.exists(output):
             os.remove(output)
         _run(["wine", "C:\\e2e\\probe.exe", "C:\\e2e\\script.txt", "C:\\e2e\\output.txt"],
-             self.env, timeout=timeout)
+             self.env, timeout)
         with open(output, "rb") as f:
             return f.read().decode("latin-1")
 
@@ -191,3 +184,15 @@ class CasePrefix:
     def stop(self):
         _run(["wineserver", "-k"], self.env)
         _run(["wineserver", "-w"], self.env)
+
+
+class CasePrefix(Prefix):
+    """A throwaway copy of the pristine prefix for one case."""
+
+    def __init__(self, pristine, work_dir, tools, display, locale):
+        path = os.path.join(work_dir, "prefix")
+        _clone(pristine.path, path)
+        super().__init__(path, base_environment(path, display, locale), tools)
+        # A persistent server for the whole case: services start once, with
+        # the first probe, and not under the program's trace.
+        _run(["wineserver", "-p"], self.env)

@@ -3,7 +3,7 @@
 // standard output may never close, so nothing is read from it).
 //   probe.exe SCRIPT OUTPUT
 // One command a line, fields separated by tabs:
-//   setval KEY NAME TYPE HEX | delval KEY NAME | delkey KEY | dump KEY
+//   setval KEY NAME TYPE HEX | delkey KEY | dump KEY
 //   window CAPTION | wait CAPTION present|gone MS | closebox CAPTION
 //   inspect CAPTION | system
 // KEY is HKLM\..., HKU\... or HKCU\...; HEX is the value's bytes.
@@ -43,9 +43,6 @@ bool RunCommand(const std::vector<std::string>& f, std::FILE* out) {
     const std::string& name = f[0];
     if (name == "setval") {
         return RunSetValue(f);
-    }
-    if (name == "delval" && f.size() == 3) {
-        return DeleteValue(f[1], f[2]);
     }
     if (name == "delkey" && f.size() == 2) {
         return DeleteKeyTree(f[1]);

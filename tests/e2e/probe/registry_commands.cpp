@@ -109,16 +109,6 @@ bool SetValue(const std::string& keyPath, const std::string& name, unsigned long
     return result == ERROR_SUCCESS;
 }
 
-bool DeleteValue(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    if (!OpenKey(keyPath, KEY_ALL_ACCESS, &key)) {
-        return false;
-    }
-    LONG result = RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
 bool DeleteKeyTree(const std::string& keyPath) {
     HKEY key;
     if (!OpenKey(keyPath, KEY_ALL_ACCESS, &key)) {

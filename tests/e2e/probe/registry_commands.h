@@ -8,7 +8,6 @@
 // Creates the key chain and sets the value with exactly the given bytes.
 bool SetValue(const std::string& keyPath, const std::string& name, unsigned long type,
               const std::string& bytes);
-bool DeleteValue(const std::string& keyPath, const std::string& name);
 // Deletes the key with all its subkeys; a missing key is no error.
 bool DeleteKeyTree(const std::string& keyPath);
 // Writes every key and value under keyPath, or a "missing" line.
