@@ -26,6 +26,9 @@ CWinApp* CWinApp::Current() {
 
 int CWinApp::Run(HINSTANCE instance) {
     CWinApp* app = g_app;
+    if (app == nullptr) {
+        return -1; // a program that defines no application object has nothing to run
+    }
     app->m_hInstance = instance;
     char modulePath[kModuleNameCapacity];
     DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
