@@ -98,8 +98,9 @@ def unreadable_source_case(name, state_change, modes=("default",)):
             table_only,
             lambda b: expectations.after_table(expectations.after_redirect(b, False))])
         if choice is not None:
-            session.suite.note("SourcePath %s: %s" % (
-                name, ["history and source kept", "redirected without \"b\""][choice]))
+            session.suite.note("%s: SourcePath %s: %s" % (
+                session.mode_name(), name,
+                ["history and source kept", "redirected without \"b\""][choice]))
 
 
 unreadable_source_case("missing", lambda s: s[SETUP].clear())

@@ -2,7 +2,6 @@
 
 import os
 import subprocess
-import time
 
 from .waiting import wait_until
 
