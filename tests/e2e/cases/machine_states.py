@@ -63,29 +63,38 @@ def directory_on_a(session, checks):
     uninstall_state(session, checks, with_source((REG_SZ, b"A:\\WIN95\0")), [redirected])
 
 
-@case("SourcePath binary: copied as text")
+@case("SourcePath binary with its zero: copied as text")
 def binary_source(session, checks):
     uninstall_state(session, checks, with_source((REG_BINARY, b"E:\\CABS\\\0")), [redirected])
 
 
-def source_without_zero_case(name, data, modes=("default", "win95")):
-    """"b" is written with the count the query returned, which lacks the zero;
-    Wine then stores the zero that follows in the program's buffer (its NT
-    rule peeks one byte past the count, its Windows 95 rule stores strlen + 1)."""
-    @case("SourcePath %s without its zero: \"b\" written with its count" % name, modes=modes)
+def stored_by_wine(data, mode):
+    """What Wine keeps of a REG_SZ write of `data` with its own count, from a
+    buffer that is zero after the data (as the program's is): its Windows 95
+    rule stores up to the first zero, its default rule looks one byte past
+    the count and keeps a zero found there."""
+    if mode == "win95":
+        return data[:data.index(0) + 1] if 0 in data else data + b"\0"
+    return data if data.endswith(b"\0") else data + b"\0"
+
+
+def binary_source_case(name, data, modes=("default", "win95")):
+    """"b" is written with the count the query returned, whatever the bytes."""
+    @case("SourcePath binary %s: \"b\" written with its count" % name, modes=modes)
     def run(session, checks):
-        def with_wine_zero(before):
+        def with_wine_rule(before):
             after = redirected(before)
-            after.keys[HISTORY.lower()]["b"] = (REG_SZ, data + b"\0")
+            after.keys[HISTORY.lower()]["b"] = (REG_SZ, stored_by_wine(data, session.mode_name()))
             return after
-        uninstall_state(session, checks, with_source((REG_BINARY, data)), [with_wine_zero])
+        uninstall_state(session, checks, with_source((REG_BINARY, data)), [with_wine_rule])
         counts = [relay.parse_arguments(c.arguments)[5][0] for c in session.program_calls()
                   if c.function == "RegSetValueExA" and '"b"' in c.arguments]
         checks.equal(counts, [len(data)], 'count of the "b" write')
 
 
-source_without_zero_case("binary E:\\CABS", b"E:\\CABS")
-source_without_zero_case("of 80 bytes", b"D:\\" + b"8" * 77)
+binary_source_case("E:\\CABS without its zero", b"E:\\CABS")
+binary_source_case("of 80 bytes without a zero", b"D:\\" + b"8" * 77)
+binary_source_case("with bytes after a zero", b"\\\\S\0\xFF\x01")
 
 
 def unreadable_source_case(name, state_change, modes=("default",)):
