@@ -47,3 +47,19 @@ def enter_uninstalls(session, checks):
 @case("Alt+Y uninstalls", modes=("default", "win95"))
 def alt_y_uninstalls(session, checks):
     uninstall_with(session, checks, ["alt+y"])
+
+
+@case("a second run changes nothing more")
+def second_run(session, checks):
+    session.seed(machine_state.driver_state())
+    open_dialog(session, checks)
+    session.press("Return")
+    finish(session, checks)
+    after_first = session.read_back()
+    open_dialog(session, checks)
+    session.press("Return")
+    finish(session, checks)
+    checks.no_differences(session.read_back().differences(after_first),
+                          "registry changed by the second run")
+    check_driver_inf_removed(session, checks)
+    check_restart_requested_once(session, checks)
