@@ -2,18 +2,20 @@
 the source path in every form, keys missing, the INF missing. The program
 must never crash, and the later steps must still run."""
 
-from harness import expectations, machine_state, relay
+from harness import calls, expectations, machine_state, relay
 from harness.machine_state import HDC_0001, HDC_0002, HISTORY, MF_CHILD_1, SETUP
 from harness.probe import REG_BINARY, REG_SZ
 from harness.suite import case
 
-from .outcome import (check_driver_inf_removed, check_restart_requested_once, finish,
-                      open_dialog)
+from .outcome import (REGISTRY_FUNCTIONS, check_driver_inf_removed,
+                      check_restart_requested_once, finish, open_dialog)
 
 
-def uninstall_state(session, checks, state, expected_outcomes, driver_inf=True):
+def uninstall_state(session, checks, state, expected_outcomes, driver_inf=True,
+                    source_readable=True):
     """Seeds the state, answers Enter and compares the registry with the first
-    of the expected outcomes (functions of the state before) that it matches."""
+    of the expected outcomes (functions of the state before) that it matches;
+    with a readable source, the registry calls with the prescribed ones too."""
     before = session.seed(state, driver_inf)
     open_dialog(session, checks)
     session.press("Return")
@@ -24,6 +26,10 @@ def uninstall_state(session, checks, state, expected_outcomes, driver_inf=True):
         checks.no_differences(differences[0], "registry after the uninstall")
     check_driver_inf_removed(session, checks)
     check_restart_requested_once(session, checks)
+    if source_readable:
+        registry_calls = [c for c in session.program_calls() if c.function in REGISTRY_FUNCTIONS]
+        checks.no_differences(calls.mismatches(registry_calls, calls.prescribed(before)),
+                              "registry calls against the prescribed sequence")
     return differences.index([]) if [] in differences else None
 
 
@@ -105,7 +111,8 @@ def unreadable_source_case(name, state_change, modes=("default",)):
         state_change(state)
         choice = uninstall_state(session, checks, state, [
             table_only,
-            lambda b: expectations.after_table(expectations.after_redirect(b, False))])
+            lambda b: expectations.after_table(expectations.after_redirect(b, False))],
+            source_readable=False)
         if choice is not None:
             session.suite.note("%s: SourcePath %s: %s" % (
                 session.mode_name(), name,

@@ -28,8 +28,7 @@ def uninstall_with(session, checks, keys):
                 "effects out of order (source path, table, INF, restart): %s" % order)
 
     registry_calls = [c for c in session.program_calls() if c.function in REGISTRY_FUNCTIONS]
-    expected_calls = calls.full_uninstall(machine_state.DEFAULT_SOURCE_PATH)
-    checks.no_differences(calls.mismatches(registry_calls, expected_calls),
+    checks.no_differences(calls.mismatches(registry_calls, calls.prescribed(before)),
                           "registry calls against the prescribed sequence")
     session.suite.note("%s: %d registry calls" % (session.mode_name(), len(registry_calls)))
     others = [str(c) for c in session.program_calls() if c.function not in REGISTRY_FUNCTIONS]

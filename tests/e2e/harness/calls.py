@@ -55,16 +55,35 @@ def close_key(optional=False):
     return Expected("RegCloseKey", optional=optional)
 
 
-def full_uninstall(source_path_bytes):
-    """Every registry call of an uninstall on a machine with all keys present."""
-    calls = [open_key(SETUP), Expected("RegQueryValueExA", {2: 0}, {1: "SourcePath"}),
-             open_key(HISTORY)]
+def _on_drive_a(source):
+    """The document's test: the first count - 1 bytes against "A:\\" or "a:\\" with their zero."""
+    compared = len(source) - 1
+    return compared <= 4 and any(source[:compared] == form[:compared]
+                                 for form in (b"A:\\\0", b"a:\\\0"))
+
+
+def _redirect(source):
+    """The redirection's calls for a readable source (bytes), or None for a missing Setup key."""
+    calls = [open_key(SETUP)]
+    if source is None:
+        return calls
+    calls.append(Expected("RegQueryValueExA", {2: 0}, {1: "SourcePath"}))
+    if _on_drive_a(source):
+        return calls + [close_key(optional=True)]
+    calls.append(open_key(HISTORY))
     calls += [Expected("RegDeleteValueA", texts={1: name}) for name in HISTORY_ENTRY_NAMES]
-    calls += [set_value("a", 1, 4), set_value("MRUList", 1, 3),
-              set_value("b", 1, len(source_path_bytes)), close_key(optional=True),
-              set_value("SourcePath", 1, 4), close_key(optional=True), close_key(optional=True)]
+    return calls + [set_value("a", 1, 4), set_value("MRUList", 1, 3),
+                    set_value("b", 1, len(source)), close_key(optional=True),
+                    set_value("SourcePath", 1, 4), close_key(optional=True),
+                    close_key(optional=True)]
+
+
+def _table(before):
+    calls = []
     for key in TABLE_KEYS:
         calls.append(open_key(key))
+        if before.values(key) is None:
+            return calls
         for row_key, name, value in RESTORATION_TABLE:
             if row_key != key:
                 continue
@@ -74,6 +93,18 @@ def full_uninstall(source_path_bytes):
                 calls.append(set_value(name, value[0], len(value[1])))
         calls.append(close_key())
     return calls
+
+
+def prescribed(before):
+    """Every registry call of an uninstall of the state `before` (read back from
+    the machine), for a source path that is missing only with its key."""
+    setup = before.values(SETUP)
+    source = None if setup is None else setup["sourcepath"][1]
+    redirect = _redirect(source)
+    if source is not None and before.values(HISTORY) is None and not _on_drive_a(source):
+        # The history key fails to open: the step ends there.
+        redirect = redirect[:3] + [close_key(optional=True)]
+    return redirect + _table(before)
 
 
 def mismatches(actual, expected):
