@@ -3,6 +3,7 @@ copy of it for each case with its own wineserver."""
 
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 
@@ -184,6 +185,12 @@ class Prefix:
     def stop(self):
         _run(["wineserver", "-k"], self.env)
         _run(["wineserver", "-w"], self.env)
+        # Whatever outlived its server (none should) ends by its own id.
+        for pid in self.processes(""):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
 
 
 class CasePrefix(Prefix):
