@@ -7,7 +7,7 @@
 //   window CAPTION | wait CAPTION present|gone MS | closebox CAPTION
 //   inspect CAPTION | system
 // KEY is HKLM\..., HKU\... or HKCU\...; HEX is the value's bytes.
-#include "inspect_command.h"
+#include "window_report_command.h"
 #include "registry_commands.h"
 #include "text_codec.h"
 #include "window_commands.h"

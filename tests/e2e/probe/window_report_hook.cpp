@@ -1,7 +1,7 @@
 // Loaded into the program's process by a WH_GETMESSAGE hook; reports the
 // window's font, system menu and icons, which Wine does not show to other
 // processes, and the font facts of the program's own process.
-#include "inspect_protocol.h"
+#include "window_report_protocol.h"
 #include "text_codec.h"
 
 #include <windows.h>

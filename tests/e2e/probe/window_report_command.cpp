@@ -1,6 +1,6 @@
-#include "inspect_command.h"
+#include "window_report_command.h"
 
-#include "inspect_protocol.h"
+#include "window_report_protocol.h"
 
 #include <windows.h>
 
