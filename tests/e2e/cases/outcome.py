@@ -18,12 +18,8 @@ def finish(session: Session, checks: Checks):
         l for l in session.trace().splitlines() if "Unhandled" in l)[:300])
 
 
-def restart_requests(session):
-    return [c for c in session.process_calls() if c.function == "ExitWindowsEx"]
-
-
 def check_restart_requested_once(session, checks):
-    requests = restart_requests(session)
+    requests = session.restart_requests()
     checks.equal([c.arguments for c in requests], ["00000002,00000000"],
                  "restart requests (ExitWindowsEx arguments)")
 

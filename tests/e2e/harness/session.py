@@ -114,6 +114,10 @@ class Session:
     def process_calls(self):
         return relay.process_calls(self.trace())
 
+    def restart_requests(self):
+        """The program process's ExitWindowsEx calls, from the trace."""
+        return [c for c in self.process_calls() if c.function == "ExitWindowsEx"]
+
     def help_requests(self):
         path = os.path.join(self.prefix.unix_path(PROGRAM_DIR), HELP_LOG)
         if not os.path.exists(path):
