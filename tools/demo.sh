@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The demo: installs what is missing, builds SETUP.EXE, creates a fresh demo
+# machine (a Windows 95 Wine prefix with the Tarvix-II driver installed), runs
+# SETUP.EXE on it and prints what changed. With $DISPLAY set the user answers
+# the dialog; without, it runs on a private Xvfb and presses "Yes" itself.
+# As root or through sudo; safe to repeat.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fail() {
+    echo "demo: $1 failed: $2" >&2
+    exit 1
+}
+
+echo "demo: installing what is missing (tools/setup.sh; a few minutes the first time)"
+bash tools/setup.sh || fail "set-up" "run tools/setup.sh as root (or through sudo) and read its output"
+
+echo "demo: building SETUP.EXE (cmake preset mingw)"
+mkdir -p build
+if ! { cmake --preset mingw && cmake --build --preset mingw; } >build/demo-build.log 2>&1; then
+    cat build/demo-build.log
+    fail "the mingw build" "read the build log above (also in build/demo-build.log)"
+fi
+rm -f build/demo-build.log
+
+python3 tools/demo/demo.py --build-dir build/mingw ||
+    fail "the demo run" "read the message above; the machine is in build/demo/machine"
