@@ -12,7 +12,7 @@ fail() {
     exit 1
 }
 
-echo "demo: installing what is missing (tools/setup.sh; a few minutes the first time)"
+echo "demo: checking the packages it needs (tools/setup.sh installs what is missing)"
 bash tools/setup.sh || fail "set-up" "run tools/setup.sh as root (or through sudo) and read its output"
 
 echo "demo: building SETUP.EXE (cmake preset mingw)"
