@@ -26,8 +26,9 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "setup: installing ${missing[*]} (a few minutes the first time)"
     $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    # With recommends: Wine's fonts and X's keyboard data come that way, and the
+    # suite is tested with them.
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # The Traditional Chinese locale (code page 950 under Wine).
