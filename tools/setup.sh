@@ -28,7 +28,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
     $SUDO apt-get update -qq
     # With recommends: Wine's fonts and X's keyboard data come that way, and the
     # suite is tested with them.
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # The Traditional Chinese locale (code page 950 under Wine).
