@@ -1,31 +1,26 @@
 #!/usr/bin/env python3
 """Checks a built SETUP.EXE for Windows 95: GUI subsystem, subsystem and OS
-version 4.0, no link time stamp, no TLS directory, imports only from the
-allowed DLLs, no Unicode (W) functions from USER32, GDI32 or ADVAPI32, and
-none of the functions that Windows 95 lacks.
+version 4.0, no link time stamp, no TLS directory, and imports that are
+exactly the reviewed list (DLL and function, one per line).
 
-Usage: check_imports.py OBJDUMP SETUP.EXE DLL...
+Usage: check_imports.py OBJDUMP SETUP.EXE REVIEWED_IMPORTS.txt
 """
 import re
 import subprocess
 import sys
 
-# Functions of later Windows versions that toolchain start-up code likes to use.
-NOT_ON_WINDOWS_95 = {
-    "IsDebuggerPresent", "AddVectoredExceptionHandler", "EncodePointer", "DecodePointer",
-    "FlsAlloc", "FlsGetValue", "FlsSetValue", "FlsFree", "GetTickCount64",
-    "InitializeSRWLock", "AcquireSRWLockExclusive", "ReleaseSRWLockExclusive",
-    "InitializeConditionVariable", "SleepConditionVariableCS", "WakeConditionVariable",
-    "InitOnceExecuteOnce", "InitializeCriticalSectionAndSpinCount", "GetModuleHandleExA",
-    "MonitorFromWindow", "MonitorFromPoint", "GetMonitorInfoA",
-}
-UNICODE_CHECKED = {"USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL"}
+
+def reviewed_imports(path):
+    """{(DLL, function)} from the list; words after the function are notes."""
+    with open(path) as f:
+        rows = [line.split() for line in f if line.strip() and not line.startswith("#")]
+    return {(row[0].upper() + ".DLL", row[1]) for row in rows}
 
 
 def main():
     if len(sys.argv) < 4:
         sys.exit(__doc__.strip().splitlines()[-1])
-    objdump, image, allowed = sys.argv[1], sys.argv[2], {d.upper() + ".DLL" for d in sys.argv[3:]}
+    objdump, image, reviewed = sys.argv[1], sys.argv[2], reviewed_imports(sys.argv[3])
     dump = subprocess.run([objdump, "-p", image], check=True, capture_output=True, text=True).stdout
 
     failures = []
@@ -58,15 +53,15 @@ def main():
             dll = None
     if not imports:
         failures.append("no import table found")
+    imported = set()
     for dll, functions in sorted(imports.items()):
         print(f"{dll}: {' '.join(functions)}")
-        if dll not in allowed:
-            failures.append(f"unexpected DLL {dll}")
-        for function in functions:
-            if dll in UNICODE_CHECKED and function.endswith("W"):
-                failures.append(f"Unicode import {dll} {function}")
-            if function in NOT_ON_WINDOWS_95:
-                failures.append(f"{dll} {function} is not on Windows 95")
+        imported.update((dll, function) for function in functions)
+    for dll, function in sorted(imported - reviewed):
+        failures.append(f"{dll} {function} is imported but not reviewed for Windows 95")
+    for dll, function in sorted(reviewed - imported):
+        failures.append(f"{dll} {function} is reviewed but no longer imported: take it off the list")
+    print(f"{len(imported)} functions imported, {len(reviewed)} reviewed")
     for failure in failures:
         print(failure)
     sys.exit(1 if failures else 0)
