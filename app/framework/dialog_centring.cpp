@@ -8,8 +8,18 @@ ScreenRect ToScreenRect(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+// Only a move counts: a dialog that initialisation resized in place is still centred.
+bool SamePosition(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top;
+}
+
+// The screen less the task bar; the whole screen if the system cannot say.
+RECT WorkArea() {
+    RECT area;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) {
+        area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return area;
 }
 
 } // namespace
@@ -25,14 +35,13 @@ void DialogCentring::CentreIfUntouched() const {
     GetWindowRect(m_dialog, &rect);
     HWND owner = GetWindow(m_dialog, GW_OWNER);
     if (m_visibleBefore || IsWindowVisible(m_dialog) ||
-        (GetWindowLongA(m_dialog, GWL_STYLE) & WS_CHILD) != 0 || !SameRect(rect, m_rectBefore) ||
-        (owner != nullptr && IsWindowEnabled(owner))) {
+        (GetWindowLongA(m_dialog, GWL_STYLE) & WS_CHILD) != 0 ||
+        !SamePosition(rect, m_rectBefore) || (owner != nullptr && IsWindowEnabled(owner))) {
         return;
     }
 
     // SPI_GETWORKAREA rather than a monitor API: Windows 95 has one screen.
-    RECT workArea;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    RECT workArea = WorkArea();
     RECT centreOn = workArea;
     if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
         GetWindowRect(owner, &centreOn);

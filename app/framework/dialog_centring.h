@@ -1,5 +1,5 @@
 // The framework's centring of a dialog around its initialisation: the dialog
-// is centred only when initialisation left its place and visibility alone.
+// is centred only when initialisation left its position and visibility alone.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@ class DialogCentring {
     // After initialisation: centres the dialog on its owner, or on the work
     // area when the owner is missing, hidden or minimised, unless it is
     // visible, a child, moved, or owned by a window that is still enabled.
+    // Initialisation may resize the dialog in place.
     void CentreIfUntouched() const;
 
   private:

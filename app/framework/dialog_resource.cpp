@@ -1,39 +1,47 @@
 #include "dialog_resource.h"
 
 #include "dialog_template.h"
+#include "font_substitution.h"
 
 namespace {
 
-constexpr std::uint16_t kTemplatePointSizeToReplace = 8;
 constexpr int kFallbackPointSize = 10;
 constexpr char kFallbackFace[] = "System";
 
 struct GuiFont {
     WCHAR face[LF_FACESIZE];
-    std::uint16_t pointSize;
+    int pointSize; // 0 or less when it cannot be computed
 };
+
+bool ReadStockFont(int stockObject, LOGFONTA& font) {
+    HGDIOBJ stock = GetStockObject(stockObject);
+    return stock != nullptr && GetObjectA(stock, sizeof font, &font) != 0;
+}
+
+// MulDiv gives -1 for a screen whose resolution cannot be read.
+int PointSizeOnScreen(LONG height) {
+    HDC screen = GetDC(nullptr);
+    int pixelsPerInch = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    return MulDiv(height < 0 ? -height : height, 72, pixelsPerInch);
+}
 
 // The stock GUI font, else the stock system font, else "System" at 10 points.
 GuiFont SystemGuiFont() {
-    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
-    if (stock == nullptr) {
-        stock = GetStockObject(SYSTEM_FONT);
-    }
     LOGFONTA font;
     int pointSize = kFallbackPointSize;
     const char* faceName = kFallbackFace;
-    if (stock != nullptr && GetObjectA(stock, sizeof font, &font) != 0) {
-        HDC screen = GetDC(nullptr);
-        int height = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
-        pointSize = MulDiv(height, 72, GetDeviceCaps(screen, LOGPIXELSY));
-        ReleaseDC(nullptr, screen);
+    if (ReadStockFont(DEFAULT_GUI_FONT, font) || ReadStockFont(SYSTEM_FONT, font)) {
+        pointSize = PointSizeOnScreen(font.lfHeight);
         faceName = font.lfFaceName;
     }
     GuiFont result;
     if (MultiByteToWideChar(CP_ACP, 0, faceName, -1, result.face, LF_FACESIZE) == 0) {
         result.face[0] = 0;
     }
-    result.pointSize = static_cast<std::uint16_t>(pointSize);
+    result.pointSize = pointSize;
     return result;
 }
 
@@ -61,8 +69,7 @@ DialogResource::DialogResource(HINSTANCE instance, UINT templateId) {
         return;
     }
     const auto* face = reinterpret_cast<const std::uint16_t*>(font.face);
-    std::uint16_t pointSize =
-        layout.pointSize == kTemplatePointSizeToReplace ? font.pointSize : layout.pointSize;
+    std::uint16_t pointSize = SubstitutedPointSize(layout.pointSize, font.pointSize);
     m_rewritten = LocalAlloc(LMEM_FIXED, RewrittenTemplateSize(size, layout, face));
     if (m_rewritten == nullptr) {
         return; // the template's own font is still usable

@@ -11,6 +11,10 @@ struct ModuleNames {
     char profileName[kModuleNameCapacity]; // base name + ".INI"
 };
 
-// Derives the names from the executable's full path; a name that would not
-// fit is cut at the end of its buffer.
-void DeriveModuleNames(const char* modulePath, ModuleNames& names);
+// Whether a byte starts a two-byte character in the system's ANSI code page.
+// In code page 950 (Big5) the second byte may be the backslash, which is no separator then.
+using LeadBytePredicate = bool (*)(unsigned char byte);
+
+// Derives the names from the executable's full path, walked character by
+// character; a name that would not fit is cut at the end of its buffer.
+void DeriveModuleNames(const char* modulePath, LeadBytePredicate isLeadByte, ModuleNames& names);

@@ -10,6 +10,10 @@ CWinApp* g_app = nullptr;
 // Help topics of dialogs are numbered from here by template id.
 constexpr DWORD kResourceHelpBase = 0x20000;
 
+bool IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 } // namespace
 
 CWinApp::CWinApp() {
@@ -33,7 +37,7 @@ int CWinApp::Run(HINSTANCE instance) {
     char modulePath[kModuleNameCapacity];
     DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
     modulePath[length < sizeof modulePath ? length : sizeof modulePath - 1] = '\0';
-    DeriveModuleNames(modulePath, app->m_names);
+    DeriveModuleNames(modulePath, IsLeadByte, app->m_names);
 
     HelpKey helpKey;
     app->InitInstance();

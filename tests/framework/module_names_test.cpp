@@ -6,9 +6,18 @@
 
 namespace {
 
+bool NoLeadBytes(unsigned char) {
+    return false;
+}
+
+// Code page 950 (Big5): lead bytes 0x81 to 0xFE.
+bool Big5LeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
 TEST(DeriveModuleNames, FromAFullPath) {
     ModuleNames names;
-    DeriveModuleNames("C:\\WINDOWS\\TEMP\\SETUP.EXE", names);
+    DeriveModuleNames("C:\\WINDOWS\\TEMP\\SETUP.EXE", NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP");
     EXPECT_STREQ(names.helpPath, "C:\\WINDOWS\\TEMP\\SETUP.HLP");
     EXPECT_STREQ(names.profileName, "SETUP.INI");
@@ -16,7 +25,7 @@ TEST(DeriveModuleNames, FromAFullPath) {
 
 TEST(DeriveModuleNames, OnlyTheLastDotOfTheBaseNameStartsTheExtension) {
     ModuleNames names;
-    DeriveModuleNames("A:\\DISK.1\\SETUP.OLD.EXE", names);
+    DeriveModuleNames("A:\\DISK.1\\SETUP.OLD.EXE", NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP.OLD");
     EXPECT_STREQ(names.helpPath, "A:\\DISK.1\\SETUP.OLD.HLP");
     EXPECT_STREQ(names.profileName, "SETUP.OLD.INI");
@@ -24,15 +33,24 @@ TEST(DeriveModuleNames, OnlyTheLastDotOfTheBaseNameStartsTheExtension) {
 
 TEST(DeriveModuleNames, ABaseNameWithoutExtensionGetsOneAppended) {
     ModuleNames names;
-    DeriveModuleNames("A:\\DISK.1\\SETUP", names);
+    DeriveModuleNames("A:\\DISK.1\\SETUP", NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP");
     EXPECT_STREQ(names.helpPath, "A:\\DISK.1\\SETUP.HLP");
+}
+
+// "許" is B3 5C and "功" is A5 5C in Big5: their second bytes are no separators.
+TEST(DeriveModuleNames, ABig5PathIsWalkedByCharacters) {
+    ModuleNames names;
+    DeriveModuleNames("C:\\\xB3\x5C\\\xB3\x5C\xA5\x5C.EXE", Big5LeadByte, names);
+    EXPECT_STREQ(names.appName, "\xB3\x5C\xA5\x5C");
+    EXPECT_STREQ(names.helpPath, "C:\\\xB3\x5C\\\xB3\x5C\xA5\x5C.HLP");
+    EXPECT_STREQ(names.profileName, "\xB3\x5C\xA5\x5C.INI");
 }
 
 TEST(DeriveModuleNames, ALongPathIsCutAtTheBufferAndStaysTerminated) {
     std::string path = "C:\\" + std::string(kModuleNameCapacity - 9, 'D') + "\\SETUP";
     ModuleNames names;
-    DeriveModuleNames(path.c_str(), names);
+    DeriveModuleNames(path.c_str(), NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP");
     std::string help = names.helpPath;
     EXPECT_EQ(help.size(), kModuleNameCapacity - 1);
