@@ -14,7 +14,8 @@ from .uninstall import uninstall_with
 LOCALE = "zh_TW.UTF-8"
 
 
-@case("zh_TW: dialog font is the stock GUI font at its own size; About box", locale=LOCALE)
+@case("zh_TW: dialog font is the stock GUI font at its own size; About box", locale=LOCALE,
+      modes=("default", "win95"))
 def dialog_font(session, checks):
     session.seed({})
     open_dialog(session, checks)
@@ -30,14 +31,16 @@ def dialog_font(session, checks):
                  (probe.text(stock["face"]), -mul_div(stock_points, lpy, 72)),
                  "dialog font (face, height) against the stock GUI font at %d pt" % stock_points)
     window, _, _, _ = session.window(DIALOG)
-    session.screenshot(probe.rect(window["rect"]), "confirmation-zh_TW.png")
-    about_box(session, checks, "zh_TW")
+    shot = "zh_TW" if session.mode_name() == "default" else "zh_TW-" + session.mode_name()
+    session.screenshot(probe.rect(window["rect"]), "confirmation-%s.png" % shot)
+    about_box(session, checks, shot)
     session.press("Escape")
     finish(session, checks)
     check_nothing_changed_in_trace(session, checks)
 
 
-@case("zh_TW: Enter uninstalls, Mfg reads back as its 21 bytes", locale=LOCALE)
+@case("zh_TW: Enter uninstalls, Mfg reads back as its 21 bytes", locale=LOCALE,
+      modes=("default", "win95"))
 def uninstall_in_chinese(session, checks):
     uninstall_with(session, checks, ["Return"])
     output = session.run_probe([["system"]])
