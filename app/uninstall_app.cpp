@@ -1,5 +1,6 @@
 #include "uninstall_app.h"
 
+#include "command_ids.h"
 #include "uninstall_dlg.h"
 
 // The one application object, constructed before start-up.
@@ -16,12 +17,12 @@ BOOL CUninstallApp::InitInstance() {
     return FALSE; // no message loop: the program ends here
 }
 
-BOOL CUninstallApp::OnCommand(UINT id, CDialog& source) {
+BOOL CUninstallApp::OnCommand(UINT id, HWND dialog, UINT templateId) {
     switch (id) {
     case ID_HELP:
-        OnHelp(source);
+        OnHelp(dialog, templateId);
         return TRUE;
     default:
-        return CWinApp::OnCommand(id, source);
+        return CWinApp::OnCommand(id, dialog, templateId);
     }
 }

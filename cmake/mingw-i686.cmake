@@ -28,5 +28,5 @@ set(CMAKE_RC_FLAGS_INIT "-DWINVER=0x0400 -D_WIN32_WINNT=0x0400")
 # stamp so two builds give the same bytes; no relocations, as an EXE always
 # loads at its preferred base on Windows 95.
 set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0 -Wl,--disable-dynamicbase -Wl,--disable-nxcompat -Wl,--disable-reloc-section")
+    "-Wl,--no-insert-timestamp -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0 -Wl,--disable-dynamicbase -Wl,--disable-nxcompat -Wl,--disable-reloc-section")
 set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")

@@ -96,7 +96,7 @@ BOOL CDialog::OnCommand(UINT id) {
         OnCancel();
         return TRUE;
     default:
-        return CWinApp::Current()->OnCommand(id, *this);
+        return CWinApp::Current()->OnCommand(id, m_hWnd, m_templateId);
     }
 }
 

@@ -16,8 +16,6 @@ class CDialog {
     // cannot be loaded.
     INT_PTR DoModal();
 
-    UINT TemplateId() const { return m_templateId; }
-
     HWND m_hWnd = nullptr;
 
   protected:

@@ -1,6 +1,6 @@
 #include "help_key.h"
 
-#include "win_app.h"
+#include "command_ids.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "win_app.h"
 
-#include "dialog.h"
 #include "help_key.h"
 
 namespace {
@@ -52,16 +51,19 @@ int CWinApp::ExitInstance() {
     return 0;
 }
 
-BOOL CWinApp::OnCommand(UINT, CDialog&) {
+BOOL CWinApp::OnCommand(UINT, HWND, UINT) {
     return FALSE;
 }
 
-void CWinApp::OnHelp(CDialog& source) {
-    if (!WinHelpA(source.m_hWnd, m_names.helpPath, HELP_CONTEXT,
-                  kResourceHelpBase + source.TemplateId())) {
-        MessageBoxA(source.m_hWnd, "Failed to launch help.", m_names.appName,
-                    MB_OK | MB_ICONEXCLAMATION);
+void CWinApp::OnHelp(HWND dialog, UINT templateId) {
+    if (!WinHelpA(dialog, m_names.helpPath, HELP_CONTEXT, kResourceHelpBase + templateId)) {
+        MessageBoxA(dialog, "Failed to launch help.", m_names.appName, MB_OK | MB_ICONEXCLAMATION);
     }
+}
+
+// Where the runtime's entry point hands over.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return CWinApp::Run(instance);
 }
 
 BOOL CWinApp::Enable3dControls() {

@@ -8,16 +8,13 @@
 
 class CDialog;
 
-// The framework's Help command.
-constexpr UINT ID_HELP = 0xE146;
-
 class CWinApp {
   public:
     // The one application object, or null before it is constructed.
     static CWinApp* Current();
 
-    // Runs the program: names from the executable, start-up, exit processing.
-    // Returns the process's exit code.
+    // Runs the program (from WinMain): names from the executable, start-up,
+    // exit processing. Returns the process's exit code.
     static int Run(HINSTANCE instance);
 
     // The start-up routine. Dialog-based programs do all their work here and
@@ -27,12 +24,12 @@ class CWinApp {
     // Exit processing; the result becomes the exit code.
     virtual int ExitInstance();
 
-    // The command map: routes a command that a dialog does not handle itself.
-    // FALSE when no route exists.
-    virtual BOOL OnCommand(UINT id, CDialog& source);
+    // The command map: routes a command that a dialog (its window and
+    // template) does not handle itself. FALSE when no route exists.
+    virtual BOOL OnCommand(UINT id, HWND dialog, UINT templateId);
 
-    // The default help handler: the help topic of the dialog the command came from.
-    void OnHelp(CDialog& source);
+    // The default help handler: the help topic of the dialog's template.
+    void OnHelp(HWND dialog, UINT templateId);
 
     // Switches dialog controls to 3-D drawing. Windows 4.0, the oldest system
     // this image loads on, draws them in 3-D itself.

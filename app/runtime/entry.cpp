@@ -1,8 +1,8 @@
 // The program's entry point, with no C runtime library: constructs the static
-// objects (the application object), runs the application, runs the exit list
-// (which destroys them) and ends the process. Windows 95 has no msvcrt.dll to
-// lend us one.
-#include "win_app.h"
+// objects, calls the program's WinMain, runs the exit list (which destroys the
+// static objects) and ends the process. Windows 95 has no msvcrt.dll to lend
+// us one.
+#include <windows.h>
 
 using ExitFunction = void (*)();
 
@@ -47,7 +47,9 @@ extern "C" int atexit(ExitFunction function) {
 
 extern "C" void ProgramEntry() {
     RunStaticConstructors();
-    int exitCode = CWinApp::Run(GetModuleHandleA(nullptr));
+    // The program takes no command line.
+    char noCommandLine[] = "";
+    int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, noCommandLine, SW_SHOWDEFAULT);
     RunExitList();
     ExitProcess(static_cast<UINT>(exitCode));
 }
