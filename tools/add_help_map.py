@@ -52,7 +52,8 @@ def file_body(data, offset):
 
 def leaf_pages(data, btree_start):
     """Start offsets of a B+ tree's leaf pages, in key order."""
-    magic, _, page_size, _, _, _, root, _, _, levels, _ = BTREE_HEADER.unpack_from(data, btree_start)
+    header = BTREE_HEADER.unpack_from(data, btree_start)
+    magic, page_size, root, levels = header[0], header[2], header[6], header[9]
     if magic != BTREE_MAGIC:
         raise HelpFileError("no B+ tree at %d" % btree_start)
     pages = btree_start + BTREE_HEADER.size
