@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The demo: installs what is missing, builds SETUP.EXE, creates a fresh demo
-# machine (a Windows 95 Wine prefix with the Tarvix-II driver installed), runs
-# SETUP.EXE on it and prints what changed. With $DISPLAY set the user answers
-# the dialog; without, it runs on a private Xvfb and presses "Yes" itself.
+# The demo: installs what is missing, builds SETUP.EXE and its floppy image,
+# creates a fresh demo machine (a Windows 95 Wine prefix with the Tarvix-II
+# driver installed), runs SETUP.EXE on it from the floppy as drive A: and
+# prints what changed. With $DISPLAY set the user answers the dialog; without,
+# it runs on a private Xvfb and presses "Yes" itself.
 # As root or through sudo; safe to repeat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ fail() {
 echo "demo: checking the packages it needs (tools/setup.sh installs what is missing)"
 bash tools/setup.sh || fail "set-up" "run tools/setup.sh as root (or through sudo) and read its output"
 
-echo "demo: building SETUP.EXE (cmake preset mingw)"
+echo "demo: building SETUP.EXE, its help and the floppy image (cmake preset mingw)"
 mkdir -p build
 if ! { cmake --preset mingw && cmake --build --preset mingw; } >build/demo-build.log 2>&1; then
     cat build/demo-build.log

@@ -9,6 +9,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
     cmake g++ make libgtest-dev clang libclang-rt-14-dev python3 clang-format
     g++-mingw-w64-i686 binutils-mingw-w64-i686
+    halibut mtools dosfstools # the help file and the floppy image
     wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
 )

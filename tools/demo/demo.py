@@ -4,8 +4,10 @@ Tarvix-II driver installed, SETUP.EXE started on it, and what it changed.
 
     tools/demo/demo.py [--build-dir build/mingw]
 
-With $DISPLAY set the program shows there and the user answers; otherwise it
-runs on a private Xvfb, a screenshot is saved and "Yes" is pressed."""
+SETUP.EXE starts from drive A:, which holds the files of the floppy image, as
+a technician starts it. With $DISPLAY set the program shows there and the
+user answers (F1 opens its help); otherwise it runs on a private Xvfb, a
+screenshot is saved and "Yes" is pressed."""
 
 import argparse
 import os
@@ -31,7 +33,7 @@ DEMO_DIR = os.path.join(BUILD, "demo")
 # Under build/, beside the e2e cache: the prefix hard-links the cache's files.
 MACHINE_DIR = os.path.join(DEMO_DIR, "machine")
 # Our own programs in the prefix, not part of the machine being shown.
-TOOL_FOLDERS = {"e2e", "setup"}
+TOOL_FOLDERS = {"e2e"}
 # How long the user may take to answer.
 USER_TIMEOUT = 24 * 3600
 
@@ -147,8 +149,9 @@ def main():
             # does any program's.
             session.run_probe([probe.set_value(r"HKCU\Software\Wine\X11 Driver", "Managed",
                                                probe.REG_SZ, b"Y\0")])
-        step("starting SETUP.EXE")
-        session.start()
+        step("starting A:\\SETUP.EXE, drive A: holding the files of the floppy image %s"
+             % os.path.relpath(tools.built_file("SETUP.IMG"), ROOT))
+        step("on drive A: " + ", ".join(session.start_from_floppy()))
         if user_display:
             run_on_user_display(session)
         else:

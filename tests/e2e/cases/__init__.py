@@ -1,3 +1,3 @@
 """The cases; importing this package registers them all."""
 
-from . import cancel, dialog, machine_states, traditional_chinese, uninstall  # noqa: F401
+from . import cancel, dialog, help, machine_states, traditional_chinese, uninstall  # noqa: F401

@@ -58,15 +58,38 @@ class Session:
         return self.prefix.probe(commands)
 
     # --- the program ---------------------------------------------------
-    def start(self, trace=True):
+    def start(self, trace=True, real_help=False):
+        """SETUP.EXE from C:\\Setup, beside the help stand-in, or with
+        real_help beside SETUP.HLP, so that F1 opens Wine's own viewer."""
         target = self.prefix.unix_path(PROGRAM_DIR)
         os.makedirs(target, exist_ok=True)
         shutil.copy(self.suite.tools.program(), os.path.join(target, "SETUP.EXE"))
-        shutil.copy(self.suite.tools.stand_in(), os.path.join(target, "winhlp32.exe"))
+        if real_help:
+            for name in ("SETUP.HLP", "SETUP.CNT"):
+                shutil.copy(self.suite.tools.built_file(name), os.path.join(target, name))
+        else:
+            shutil.copy(self.suite.tools.stand_in(), os.path.join(target, "winhlp32.exe"))
+        self._launch(PROGRAM_DIR, target, trace)
+
+    def start_from_floppy(self, trace=True):
+        """SETUP.EXE from drive A:, which holds the files read off the floppy image."""
+        floppy = os.path.join(self.work_dir, "floppy")
+        os.makedirs(floppy)
+        image = self.suite.tools.built_file("SETUP.IMG")
+        subprocess.run(["mcopy", "-m", "-i", image, "::/*", floppy], check=True,
+                       env=dict(os.environ, MTOOLS_SKIP_CHECK="1"),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.symlink(floppy, os.path.join(self.prefix.path, "dosdevices", "a:"))
+        self.prefix.probe([probe.set_value(r"HKLM\Software\Wine\Drives", "a:", REG_SZ,
+                                           b"floppy\0")])
+        self._launch("A:", floppy, trace)
+        return sorted(os.listdir(floppy))
+
+    def _launch(self, program_dir, unix_dir, trace):
         env = dict(self.prefix.env, WINEDEBUG="+pid,+relay" if trace else "-all")
         with open(self.trace_path, "wb") as trace_file:
             self.program = subprocess.Popen(
-                ["wine", PROGRAM_DIR + "\\SETUP.EXE"], env=env, cwd=target,
+                ["wine", program_dir + "\\SETUP.EXE"], env=env, cwd=unix_dir,
                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=trace_file)
 
     def wait_window(self, caption=DIALOG, present=True, timeout=30):

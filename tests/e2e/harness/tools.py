@@ -15,6 +15,10 @@ class Tools:
     def stand_in(self):
         return os.path.join(self.build_dir, "tests", "e2e", "winhelp_stand_in", "winhlp32.exe")
 
+    def built_file(self, name):
+        """A product beside SETUP.EXE: SETUP.HLP, SETUP.CNT, SETUP.IMG."""
+        return os.path.join(self.build_dir, name)
+
     def program(self):
         for root, _, files in os.walk(self.build_dir):
             if "SETUP.EXE" in files:

@@ -5,7 +5,7 @@
 // One command a line, fields separated by tabs:
 //   setval KEY NAME TYPE HEX | delkey KEY | dump KEY
 //   window CAPTION | wait CAPTION present|gone MS | closebox CAPTION
-//   inspect CAPTION | system
+//   inspect CAPTION | childtext CAPTION CLASS | system
 // KEY is HKLM\..., HKU\... or HKCU\...; HEX is the value's bytes.
 #include "window_report_command.h"
 #include "registry_commands.h"
@@ -57,6 +57,8 @@ bool RunCommand(const std::vector<std::string>& f, std::FILE* out) {
         ReportCloseBox(f[1], out);
     } else if (name == "inspect" && f.size() == 2) {
         InspectWindow(f[1], 5000, out);
+    } else if (name == "childtext" && f.size() == 3) {
+        ReportChildText(f[1], f[2], out);
     } else if (name == "system" && f.size() == 1) {
         ReportSystem(out);
     } else {

@@ -116,6 +116,23 @@ void ReportCloseBox(const std::string& caption, std::FILE* out) {
     std::fprintf(out, "closebox\tfound=1\tx=%ld\ty=%ld\n", sumX / hits, sumY / hits);
 }
 
+void ReportChildText(const std::string& caption, const std::string& childClass, std::FILE* out) {
+    HWND window = FindVisible(caption);
+    HWND child = window ? FindWindowExA(window, nullptr, childClass.c_str(), nullptr) : nullptr;
+    if (!child) {
+        std::fprintf(out, "childtext\tfound=0\n");
+        return;
+    }
+    // GetWindowTextA reads only the caption that another process's window
+    // keeps; WM_GETTEXT asks the control for its contents.
+    static char text[16384];
+    text[0] = '\0';
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    std::fprintf(out, "childtext\tfound=1\ttext=%s\n", Escape(text).c_str());
+}
+
 void ReportSystem(std::FILE* out) {
     LOGFONTA font = {};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);

@@ -12,5 +12,8 @@ void ReportWindow(const std::string& caption, std::FILE* out);
 void WaitWindow(const std::string& caption, bool present, unsigned long timeoutMs, std::FILE* out);
 // A screen point on the caption's close box, found by hit-testing.
 void ReportCloseBox(const std::string& caption, std::FILE* out);
+// The text of the first child window of this class (such as a help viewer's
+// rich edit control), asked of the control itself.
+void ReportChildText(const std::string& caption, const std::string& childClass, std::FILE* out);
 // Code page, double-byte support, the stock GUI font and the Windows version.
 void ReportSystem(std::FILE* out);

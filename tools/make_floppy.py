@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Makes the uninstall floppy: a 1.44 MB FAT12 image holding the given files
+and README.TXT, the readme source (UTF-8) as Big5 text with CRLF line ends.
+
+    tools/make_floppy.py IMAGE README_SOURCE README_OUT FILE...
+
+Two runs give the same bytes: the volume id and every time stamp are fixed.
+Needs mkfs.fat (dosfstools) and mcopy (mtools)."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+LABEL = "TARVIX-II"
+# Every file on the disk carries this time (local time on FAT, so in UTC here).
+FILE_TIME = "1997-10-01 12:00:00"
+FLOPPY_KIB = 1440
+
+
+def readme_text(source):
+    """The readme as the Traditional Chinese Windows 95 machine reads it."""
+    with open(source, encoding="utf-8") as f:
+        text = f.read()
+    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("big5")
+
+
+def make_image(image, files):
+    """A fresh image holding `files` (paths whose base names are 8.3 and upper case)."""
+    env = dict(os.environ, TZ="UTC", MTOOLS_SKIP_CHECK="1")
+    partial = image + ".partial"
+    if os.path.exists(partial):
+        os.remove(partial)
+    # --invariant: a fixed volume id (1234-ABCD) and label time instead of
+    # random and current ones.
+    subprocess.run(["mkfs.fat", "-C", "-F", "12", "-n", LABEL, "--invariant",
+                    partial, str(FLOPPY_KIB)], check=True, env=env, stdout=subprocess.DEVNULL)
+    with tempfile.TemporaryDirectory() as staging:
+        for path in files:
+            name = os.path.basename(path)
+            if name != name.upper() or len(name.partition(".")[0]) > 8 or \
+                    len(name.partition(".")[2]) > 3:
+                raise ValueError("not an upper-case 8.3 name: %s" % name)
+            staged = os.path.join(staging, name)
+            shutil.copyfile(path, staged)
+            subprocess.run(["touch", "-d", FILE_TIME, staged], check=True, env=env)
+            # -m keeps the staged file's time.
+            subprocess.run(["mcopy", "-m", "-i", partial, staged, "::/" + name], check=True,
+                           env=env)
+    os.replace(partial, image)
+
+
+def main(argv):
+    if len(argv) < 4:
+        print(__doc__.strip().splitlines()[3].strip(), file=sys.stderr)
+        return 2
+    image, readme_source, readme_out, files = argv[1], argv[2], argv[3], argv[4:]
+    with open(readme_out, "wb") as f:
+        f.write(readme_text(readme_source))
+    make_image(image, [readme_out] + files)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
