@@ -43,7 +43,6 @@ struct Machine {
     std::vector<std::pair<UINT, DWORD>> restarts;
     std::vector<Fault> openFaults, setFaults, deleteFaults, queryFaults;
     bool failDeleteFile = false;
-    bool failRestart = false;
     bool windows95Texts = false;
     std::map<std::size_t, LONG> callFaults;
 };
@@ -159,8 +158,6 @@ LONG FailQueryCall(LONG error, LPBYTE data, LPDWORD count) {
     return Finish(error);
 }
 
-Key* Existing(const std::string& fullPath) { return FindByFullPath(fullPath); }
-
 } // namespace
 
 std::string Describe(const Call& call) {
@@ -231,7 +228,7 @@ void RemoveKey(HKEY root, const std::string& path) {
     for (const std::string& part : parts) {
         parentPath += (parentPath.empty() ? "" : "\\") + part;
     }
-    if (Key* parent = Existing(FullPath(root, parentPath))) {
+    if (Key* parent = FindByFullPath(FullPath(root, parentPath))) {
         parent->subkeys.erase(Upper(leaf));
     }
 }
@@ -239,7 +236,7 @@ void RemoveKey(HKEY root, const std::string& path) {
 void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const Bytes& data) {
     AddKey(root, path);
-    Key* key = Existing(FullPath(root, path));
+    Key* key = FindByFullPath(FullPath(root, path));
     auto it = key->values.find(Upper(name));
     if (it == key->values.end()) {
         key->values[Upper(name)] = {name, Value{type, data}};
@@ -277,17 +274,16 @@ void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG
 }
 void FailWindowsDirectory() { M().windowsDirectory.reset(); }
 void FailDeleteFile() { M().failDeleteFile = true; }
-void FailRestart() { M().failRestart = true; }
 void FailCall(std::size_t index, LONG error) { M().callFaults[index] = error; }
 
 // --- inspection ------------------------------------------------------------
 
 bool KeyExists(HKEY root, const std::string& path) {
-    return Existing(FullPath(root, path)) != nullptr;
+    return FindByFullPath(FullPath(root, path)) != nullptr;
 }
 
 std::optional<Value> GetValue(HKEY root, const std::string& path, const std::string& name) {
-    Key* key = Existing(FullPath(root, path));
+    Key* key = FindByFullPath(FullPath(root, path));
     if (!key) {
         return std::nullopt;
     }
@@ -300,7 +296,7 @@ std::optional<Value> GetValue(HKEY root, const std::string& path, const std::str
 
 std::vector<std::string> ValueNames(HKEY root, const std::string& path) {
     std::vector<std::string> names;
-    if (Key* key = Existing(FullPath(root, path))) {
+    if (Key* key = FindByFullPath(FullPath(root, path))) {
         for (const auto& entry : key->values) {
             names.push_back(entry.second.first);
         }
@@ -374,7 +370,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
         (subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
-    if (!Existing(full)) {
+    if (!FindByFullPath(full)) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
     uintptr_t handle = M().nextHandle;
@@ -400,7 +396,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     if (lpReserved || (lpData && !lpcbData)) {
         return Finish(87); // ERROR_INVALID_PARAMETER
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) { // deleted while open
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -450,7 +446,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     if (Reserved != 0 || (!lpData && cbData != 0)) {
         return Finish(87); // ERROR_INVALID_PARAMETER
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -481,7 +477,7 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     if (!path) {
         return Finish(ERROR_INVALID_HANDLE);
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -544,7 +540,7 @@ BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason) {
     call.size = uFlags;
     call.arg = dwReason;
     M().restarts.emplace_back(uFlags, dwReason);
-    if (Record(call) || M().failRestart) {
+    if (Record(call)) {
         return static_cast<BOOL>(Finish(FALSE));
     }
     return static_cast<BOOL>(Finish(TRUE));

@@ -83,7 +83,6 @@ void FailDelete(HKEY root, const std::string& path, const std::string& name, LON
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error);
 void FailWindowsDirectory();
 void FailDeleteFile();
-void FailRestart();
 // The call at this position of the journal (0 = first) fails with the error:
 // registry calls return it, the others return 0 (FALSE). Nothing changes,
 // except that a failed query, like any injected query fault, leaves the

@@ -16,7 +16,6 @@ typedef int32_t LONG;
 typedef unsigned int UINT;
 typedef int BOOL;
 typedef unsigned char BYTE;
-typedef char CHAR;
 typedef DWORD REGSAM;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
@@ -35,7 +34,6 @@ typedef HKEY* PHKEY;
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
-#define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
