@@ -21,8 +21,8 @@ std::string Upper(const std::string& text) {
 }
 
 struct Key {
-    std::string name; // as first spelled
-    std::map<std::string, std::unique_ptr<Key>> subkeys;             // by upper-cased name
+    std::string name;                                            // as first spelled
+    std::map<std::string, std::unique_ptr<Key>> subkeys;         // by upper-cased name
     std::map<std::string, std::pair<std::string, Value>> values; // upper -> (spelling, value)
 };
 
@@ -87,7 +87,7 @@ Key* FindByFullPath(const std::string& fullPath) {
     }
     Key* key = Upper(parts[0]) == "HKEY_LOCAL_MACHINE" ? &M().hklm
                : Upper(parts[0]) == "HKEY_USERS"       ? &M().hku
-                                                        : nullptr;
+                                                       : nullptr;
     for (std::size_t i = 1; key && i < parts.size(); ++i) {
         auto it = key->subkeys.find(Upper(parts[i]));
         key = it == key->subkeys.end() ? nullptr : it->second.get();
@@ -161,10 +161,9 @@ LONG FailQueryCall(LONG error, LPBYTE data, LPDWORD count) {
 } // namespace
 
 std::string Describe(const Call& call) {
-    static const char* const kNames[] = {"RegOpenKeyExA",    "RegQueryValueExA",
-                                         "RegSetValueExA",   "RegDeleteValueA",
-                                         "RegCloseKey",      "GetWindowsDirectoryA",
-                                         "DeleteFileA",      "ExitWindowsEx"};
+    static const char* const kNames[] = {
+        "RegOpenKeyExA", "RegQueryValueExA",     "RegSetValueExA", "RegDeleteValueA",
+        "RegCloseKey",   "GetWindowsDirectoryA", "DeleteFileA",    "ExitWindowsEx"};
     std::string text = kNames[static_cast<int>(call.op)];
     text += "(";
     switch (call.op) {
@@ -203,7 +202,9 @@ std::string Describe(const Call& call) {
 
 // --- set-up ----------------------------------------------------------------
 
-void Reset() { M() = Machine(); }
+void Reset() {
+    M() = Machine();
+}
 
 void AddKey(HKEY root, const std::string& path) {
     Key* key = RootKey(root);
@@ -245,18 +246,23 @@ void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD
     }
 }
 
-void PutText(HKEY root, const std::string& path, const std::string& name,
-             const std::string& text) {
+void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
     Bytes data(text.begin(), text.end());
     data.push_back(0);
     PutValue(root, path, name, REG_SZ, data);
 }
 
-void SetWindowsDirectory(const std::string& directory) { M().windowsDirectory = directory; }
+void SetWindowsDirectory(const std::string& directory) {
+    M().windowsDirectory = directory;
+}
 
-void StoreTextsAsWindows95() { M().windows95Texts = true; }
+void StoreTextsAsWindows95() {
+    M().windows95Texts = true;
+}
 
-void AddFile(const std::string& path) { M().files[Upper(path)] = path; }
+void AddFile(const std::string& path) {
+    M().files[Upper(path)] = path;
+}
 
 // --- faults ----------------------------------------------------------------
 
@@ -272,9 +278,15 @@ void FailDelete(HKEY root, const std::string& path, const std::string& name, LON
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error) {
     M().queryFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
 }
-void FailWindowsDirectory() { M().windowsDirectory.reset(); }
-void FailDeleteFile() { M().failDeleteFile = true; }
-void FailCall(std::size_t index, LONG error) { M().callFaults[index] = error; }
+void FailWindowsDirectory() {
+    M().windowsDirectory.reset();
+}
+void FailDeleteFile() {
+    M().failDeleteFile = true;
+}
+void FailCall(std::size_t index, LONG error) {
+    M().callFaults[index] = error;
+}
 
 // --- inspection ------------------------------------------------------------
 
@@ -323,7 +335,9 @@ RegistrySnapshot Registry() {
     return snapshot;
 }
 
-bool FileExists(const std::string& path) { return M().files.count(Upper(path)) != 0; }
+bool FileExists(const std::string& path) {
+    return M().files.count(Upper(path)) != 0;
+}
 
 std::vector<std::string> Files() {
     std::vector<std::string> files;
@@ -333,11 +347,17 @@ std::vector<std::string> Files() {
     return files;
 }
 
-const std::vector<Call>& Journal() { return M().journal; }
+const std::vector<Call>& Journal() {
+    return M().journal;
+}
 
-std::size_t OpenHandleCount() { return M().handles.size(); }
+std::size_t OpenHandleCount() {
+    return M().handles.size();
+}
 
-std::vector<std::pair<UINT, DWORD>> RestartRequests() { return M().restarts; }
+std::vector<std::pair<UINT, DWORD>> RestartRequests() {
+    return M().restarts;
+}
 
 } // namespace emulated
 
@@ -366,8 +386,8 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
         return Finish(*fault);
     }
     // An empty component (a leading, doubled or trailing backslash) names no key.
-    if (!subkey.empty() &&
-        (subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)) {
+    if (!subkey.empty() && (subkey.front() == '\\' || subkey.back() == '\\' ||
+                            subkey.find("\\\\") != std::string::npos)) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
     if (!FindByFullPath(full)) {
@@ -427,8 +447,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     return Finish(ERROR_SUCCESS);
 }
 
-LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                    const BYTE* lpData, DWORD cbData) {
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
     Call call = NewCall(Op::RegSetValueExA, path.value_or(""), name, hKey);
