@@ -95,6 +95,16 @@ Key* FindByFullPath(const std::string& fullPath) {
     return key;
 }
 
+// Creates or replaces the value; a value already there keeps its first spelling.
+void Store(Key& key, const std::string& name, const Value& value) {
+    auto it = key.values.find(Upper(name));
+    if (it == key.values.end()) {
+        key.values[Upper(name)] = {name, value};
+    } else {
+        it->second.second = value;
+    }
+}
+
 std::string FullPath(HKEY root, const std::string& path) {
     Key* rootKey = RootKey(root);
     std::string full = rootKey ? rootKey->name : "?";
@@ -238,18 +248,7 @@ void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD
               const Bytes& data) {
     AddKey(root, path);
     Key* key = FindByFullPath(FullPath(root, path));
-    auto it = key->values.find(Upper(name));
-    if (it == key->values.end()) {
-        key->values[Upper(name)] = {name, Value{type, data}};
-    } else {
-        it->second.second = Value{type, data};
-    }
-}
-
-void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
-    Bytes data(text.begin(), text.end());
-    data.push_back(0);
-    PutValue(root, path, name, REG_SZ, data);
+    Store(*key, name, Value{type, data});
 }
 
 void SetWindowsDirectory(const std::string& directory) {
@@ -478,12 +477,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
         const char* text = reinterpret_cast<const char*>(lpData);
         data.assign(lpData, lpData + std::strlen(text) + 1); // the count is not looked at
     }
-    auto it = key->values.find(Upper(name));
-    if (it == key->values.end()) {
-        key->values[Upper(name)] = {name, Value{dwType, data}};
-    } else {
-        it->second.second = Value{dwType, data};
-    }
+    Store(*key, name, Value{dwType, data});
     return Finish(ERROR_SUCCESS);
 }
 

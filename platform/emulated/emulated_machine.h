@@ -65,8 +65,6 @@ void AddKey(HKEY root, const std::string& path);
 void RemoveKey(HKEY root, const std::string& path);
 void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const Bytes& data);
-// A REG_SZ value holding the text and its terminating zero.
-void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 void SetWindowsDirectory(const std::string& directory);
 // From now on RegSetValueExA stores a REG_SZ value as Windows 95 does: the
 // text up to and including its first zero byte, read past the count if need be.

@@ -43,8 +43,8 @@ class RedirectInstallSourceTest : public ::testing::Test {
 };
 
 TEST_F(RedirectInstallSourceTest, MovesTheOldSourceIntoTheHistory) {
-    emulated::PutText(HKEY_USERS, kHistoryKey, "ab", "not an entry");
-    emulated::PutText(HKEY_USERS, kHistoryKey, "Z", "an entry too");
+    machine::PutText(HKEY_USERS, kHistoryKey, "ab", "not an entry");
+    machine::PutText(HKEY_USERS, kHistoryKey, "Z", "an entry too");
     EXPECT_EQ(RedirectInstallSource(), 1);
     ExpectRedirected(Text("D:\\WIN95\\"));
     EXPECT_EQ(History("b").data.size(), 10u);
@@ -54,9 +54,9 @@ TEST_F(RedirectInstallSourceTest, MovesTheOldSourceIntoTheHistory) {
 
 TEST_F(RedirectInstallSourceTest, ClearsAllTwentySixEntriesThenWritesInOrder) {
     for (char entry = 'a'; entry <= 'f'; ++entry) {
-        emulated::PutText(HKEY_USERS, kHistoryKey, std::string(1, entry), "X:\\");
+        machine::PutText(HKEY_USERS, kHistoryKey, std::string(1, entry), "X:\\");
     }
-    emulated::PutText(HKEY_USERS, kHistoryKey, "MRUList", "fcadbe");
+    machine::PutText(HKEY_USERS, kHistoryKey, "MRUList", "fcadbe");
     RedirectInstallSource();
 
     std::vector<std::string> calls;
