@@ -7,7 +7,8 @@
 
 namespace {
 
-// Room for the About entry's text; string resources are limited to this.
+// LoadStringA copies the About entry's text into a buffer of ours, cutting a
+// longer text to fit; a menu entry needs far less than this.
 constexpr int kMenuTextCapacity = 256;
 
 // WM_SYSCOMMAND ids carry system flags in their low four bits.

@@ -24,12 +24,33 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# apt's status lines (APT::Status-Fd) as one line each time the download or
+# the installation passes another tenth.
+show_progress() {
+    awk -F: '$1 == "dlstatus" || $1 == "pmstatus" {
+        phase = $1 == "dlstatus" ? "downloading" : "installing"
+        tenth = int($3 / 10)
+        if (phase != shown_phase || tenth > shown_tenth) {
+            what = $0
+            for (i = 0; i < 3; i++) what = substr(what, index(what, ":") + 1)
+            printf "setup: %s, %d%%: %s\n", phase, tenth * 10, what
+            fflush()
+            shown_phase = phase
+            shown_tenth = tenth
+        }
+    }'
+}
+
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "setup: installing ${missing[*]} (a few minutes the first time)"
+    echo "setup: reading the package lists (apt-get update)"
     $SUDO apt-get update -qq
     # With recommends: Wine's fonts and X's keyboard data come that way, and the
-    # suite is tested with them.
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    # suite is tested with them. The status lines go to standard output, with
+    # apt's and dpkg's own messages, of which only they are shown.
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o APT::Status-Fd=1 \
+        "${missing[@]}" | show_progress
+    echo "setup: installed"
 fi
 
 # The Traditional Chinese locale (code page 950 under Wine).

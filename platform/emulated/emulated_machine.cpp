@@ -21,8 +21,8 @@ std::string Upper(const std::string& text) {
 }
 
 struct Key {
-    std::string name; // as first spelled
-    std::map<std::string, std::unique_ptr<Key>> subkeys;             // by upper-cased name
+    std::string name;                                            // as first spelled
+    std::map<std::string, std::unique_ptr<Key>> subkeys;         // by upper-cased name
     std::map<std::string, std::pair<std::string, Value>> values; // upper -> (spelling, value)
 };
 
@@ -43,7 +43,6 @@ struct Machine {
     std::vector<std::pair<UINT, DWORD>> restarts;
     std::vector<Fault> openFaults, setFaults, deleteFaults, queryFaults;
     bool failDeleteFile = false;
-    bool failRestart = false;
     bool windows95Texts = false;
     std::map<std::size_t, LONG> callFaults;
 };
@@ -88,12 +87,22 @@ Key* FindByFullPath(const std::string& fullPath) {
     }
     Key* key = Upper(parts[0]) == "HKEY_LOCAL_MACHINE" ? &M().hklm
                : Upper(parts[0]) == "HKEY_USERS"       ? &M().hku
-                                                        : nullptr;
+                                                       : nullptr;
     for (std::size_t i = 1; key && i < parts.size(); ++i) {
         auto it = key->subkeys.find(Upper(parts[i]));
         key = it == key->subkeys.end() ? nullptr : it->second.get();
     }
     return key;
+}
+
+// Creates or replaces the value; a value already there keeps its first spelling.
+void Store(Key& key, const std::string& name, const Value& value) {
+    auto it = key.values.find(Upper(name));
+    if (it == key.values.end()) {
+        key.values[Upper(name)] = {name, value};
+    } else {
+        it->second.second = value;
+    }
 }
 
 std::string FullPath(HKEY root, const std::string& path) {
@@ -159,15 +168,12 @@ LONG FailQueryCall(LONG error, LPBYTE data, LPDWORD count) {
     return Finish(error);
 }
 
-Key* Existing(const std::string& fullPath) { return FindByFullPath(fullPath); }
-
 } // namespace
 
 std::string Describe(const Call& call) {
-    static const char* const kNames[] = {"RegOpenKeyExA",    "RegQueryValueExA",
-                                         "RegSetValueExA",   "RegDeleteValueA",
-                                         "RegCloseKey",      "GetWindowsDirectoryA",
-                                         "DeleteFileA",      "ExitWindowsEx"};
+    static const char* const kNames[] = {
+        "RegOpenKeyExA", "RegQueryValueExA",     "RegSetValueExA", "RegDeleteValueA",
+        "RegCloseKey",   "GetWindowsDirectoryA", "DeleteFileA",    "ExitWindowsEx"};
     std::string text = kNames[static_cast<int>(call.op)];
     text += "(";
     switch (call.op) {
@@ -206,7 +212,9 @@ std::string Describe(const Call& call) {
 
 // --- set-up ----------------------------------------------------------------
 
-void Reset() { M() = Machine(); }
+void Reset() {
+    M() = Machine();
+}
 
 void AddKey(HKEY root, const std::string& path) {
     Key* key = RootKey(root);
@@ -231,7 +239,7 @@ void RemoveKey(HKEY root, const std::string& path) {
     for (const std::string& part : parts) {
         parentPath += (parentPath.empty() ? "" : "\\") + part;
     }
-    if (Key* parent = Existing(FullPath(root, parentPath))) {
+    if (Key* parent = FindByFullPath(FullPath(root, parentPath))) {
         parent->subkeys.erase(Upper(leaf));
     }
 }
@@ -239,27 +247,21 @@ void RemoveKey(HKEY root, const std::string& path) {
 void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const Bytes& data) {
     AddKey(root, path);
-    Key* key = Existing(FullPath(root, path));
-    auto it = key->values.find(Upper(name));
-    if (it == key->values.end()) {
-        key->values[Upper(name)] = {name, Value{type, data}};
-    } else {
-        it->second.second = Value{type, data};
-    }
+    Key* key = FindByFullPath(FullPath(root, path));
+    Store(*key, name, Value{type, data});
 }
 
-void PutText(HKEY root, const std::string& path, const std::string& name,
-             const std::string& text) {
-    Bytes data(text.begin(), text.end());
-    data.push_back(0);
-    PutValue(root, path, name, REG_SZ, data);
+void SetWindowsDirectory(const std::string& directory) {
+    M().windowsDirectory = directory;
 }
 
-void SetWindowsDirectory(const std::string& directory) { M().windowsDirectory = directory; }
+void StoreTextsAsWindows95() {
+    M().windows95Texts = true;
+}
 
-void StoreTextsAsWindows95() { M().windows95Texts = true; }
-
-void AddFile(const std::string& path) { M().files[Upper(path)] = path; }
+void AddFile(const std::string& path) {
+    M().files[Upper(path)] = path;
+}
 
 // --- faults ----------------------------------------------------------------
 
@@ -275,19 +277,24 @@ void FailDelete(HKEY root, const std::string& path, const std::string& name, LON
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error) {
     M().queryFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
 }
-void FailWindowsDirectory() { M().windowsDirectory.reset(); }
-void FailDeleteFile() { M().failDeleteFile = true; }
-void FailRestart() { M().failRestart = true; }
-void FailCall(std::size_t index, LONG error) { M().callFaults[index] = error; }
+void FailWindowsDirectory() {
+    M().windowsDirectory.reset();
+}
+void FailDeleteFile() {
+    M().failDeleteFile = true;
+}
+void FailCall(std::size_t index, LONG error) {
+    M().callFaults[index] = error;
+}
 
 // --- inspection ------------------------------------------------------------
 
 bool KeyExists(HKEY root, const std::string& path) {
-    return Existing(FullPath(root, path)) != nullptr;
+    return FindByFullPath(FullPath(root, path)) != nullptr;
 }
 
 std::optional<Value> GetValue(HKEY root, const std::string& path, const std::string& name) {
-    Key* key = Existing(FullPath(root, path));
+    Key* key = FindByFullPath(FullPath(root, path));
     if (!key) {
         return std::nullopt;
     }
@@ -300,7 +307,7 @@ std::optional<Value> GetValue(HKEY root, const std::string& path, const std::str
 
 std::vector<std::string> ValueNames(HKEY root, const std::string& path) {
     std::vector<std::string> names;
-    if (Key* key = Existing(FullPath(root, path))) {
+    if (Key* key = FindByFullPath(FullPath(root, path))) {
         for (const auto& entry : key->values) {
             names.push_back(entry.second.first);
         }
@@ -327,7 +334,9 @@ RegistrySnapshot Registry() {
     return snapshot;
 }
 
-bool FileExists(const std::string& path) { return M().files.count(Upper(path)) != 0; }
+bool FileExists(const std::string& path) {
+    return M().files.count(Upper(path)) != 0;
+}
 
 std::vector<std::string> Files() {
     std::vector<std::string> files;
@@ -337,11 +346,17 @@ std::vector<std::string> Files() {
     return files;
 }
 
-const std::vector<Call>& Journal() { return M().journal; }
+const std::vector<Call>& Journal() {
+    return M().journal;
+}
 
-std::size_t OpenHandleCount() { return M().handles.size(); }
+std::size_t OpenHandleCount() {
+    return M().handles.size();
+}
 
-std::vector<std::pair<UINT, DWORD>> RestartRequests() { return M().restarts; }
+std::vector<std::pair<UINT, DWORD>> RestartRequests() {
+    return M().restarts;
+}
 
 } // namespace emulated
 
@@ -370,11 +385,11 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
         return Finish(*fault);
     }
     // An empty component (a leading, doubled or trailing backslash) names no key.
-    if (!subkey.empty() &&
-        (subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)) {
+    if (!subkey.empty() && (subkey.front() == '\\' || subkey.back() == '\\' ||
+                            subkey.find("\\\\") != std::string::npos)) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
-    if (!Existing(full)) {
+    if (!FindByFullPath(full)) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
     uintptr_t handle = M().nextHandle;
@@ -400,7 +415,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     if (lpReserved || (lpData && !lpcbData)) {
         return Finish(87); // ERROR_INVALID_PARAMETER
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) { // deleted while open
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -431,8 +446,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     return Finish(ERROR_SUCCESS);
 }
 
-LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                    const BYTE* lpData, DWORD cbData) {
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
     Call call = NewCall(Op::RegSetValueExA, path.value_or(""), name, hKey);
@@ -450,7 +465,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     if (Reserved != 0 || (!lpData && cbData != 0)) {
         return Finish(87); // ERROR_INVALID_PARAMETER
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -462,12 +477,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
         const char* text = reinterpret_cast<const char*>(lpData);
         data.assign(lpData, lpData + std::strlen(text) + 1); // the count is not looked at
     }
-    auto it = key->values.find(Upper(name));
-    if (it == key->values.end()) {
-        key->values[Upper(name)] = {name, Value{dwType, data}};
-    } else {
-        it->second.second = Value{dwType, data};
-    }
+    Store(*key, name, Value{dwType, data});
     return Finish(ERROR_SUCCESS);
 }
 
@@ -481,7 +491,7 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     if (!path) {
         return Finish(ERROR_INVALID_HANDLE);
     }
-    Key* key = Existing(*path);
+    Key* key = FindByFullPath(*path);
     if (!key) {
         return Finish(ERROR_FILE_NOT_FOUND);
     }
@@ -544,7 +554,7 @@ BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason) {
     call.size = uFlags;
     call.arg = dwReason;
     M().restarts.emplace_back(uFlags, dwReason);
-    if (Record(call) || M().failRestart) {
+    if (Record(call)) {
         return static_cast<BOOL>(Finish(FALSE));
     }
     return static_cast<BOOL>(Finish(TRUE));

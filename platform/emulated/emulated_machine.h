@@ -23,9 +23,7 @@ constexpr BYTE kPoisonByte = 0xCD;
 struct Value {
     DWORD type = REG_NONE;
     Bytes data;
-    bool operator==(const Value& other) const {
-        return type == other.type && data == other.data;
-    }
+    bool operator==(const Value& other) const { return type == other.type && data == other.data; }
 };
 
 enum class Op {
@@ -42,14 +40,14 @@ enum class Op {
 // One call of an operation, with its arguments as the machine saw them.
 struct Call {
     Op op = Op::RegOpenKeyExA;
-    std::string key;  // the key the call works on, "HKEY_LOCAL_MACHINE\\..." (or
-                      // the parent key for RegOpenKeyExA); empty for an unknown handle
-    std::string name; // value name, subkey path for RegOpenKeyExA, file path for DeleteFileA
-    DWORD type = 0;   // RegSetValueExA type
-    Bytes data;       // RegSetValueExA data
-    DWORD size = 0;   // byte count, buffer size, or ExitWindowsEx flags
-    DWORD arg = 0;    // RegOpenKeyExA access, ExitWindowsEx reason
-    LONG result = 0;  // the returned value (a UINT or BOOL widened)
+    std::string key;      // the key the call works on, "HKEY_LOCAL_MACHINE\\..." (or
+                          // the parent key for RegOpenKeyExA); empty for an unknown handle
+    std::string name;     // value name, subkey path for RegOpenKeyExA, file path for DeleteFileA
+    DWORD type = 0;       // RegSetValueExA type
+    Bytes data;           // RegSetValueExA data
+    DWORD size = 0;       // byte count, buffer size, or ExitWindowsEx flags
+    DWORD arg = 0;        // RegOpenKeyExA access, ExitWindowsEx reason
+    LONG result = 0;      // the returned value (a UINT or BOOL widened)
     uintptr_t handle = 0; // the key handle used, or the one RegOpenKeyExA opened
 };
 std::string Describe(const Call& call);
@@ -67,9 +65,6 @@ void AddKey(HKEY root, const std::string& path);
 void RemoveKey(HKEY root, const std::string& path);
 void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
               const Bytes& data);
-// A REG_SZ value holding the text and its terminating zero.
-void PutText(HKEY root, const std::string& path, const std::string& name,
-             const std::string& text);
 void SetWindowsDirectory(const std::string& directory);
 // From now on RegSetValueExA stores a REG_SZ value as Windows 95 does: the
 // text up to and including its first zero byte, read past the count if need be.
@@ -83,7 +78,6 @@ void FailDelete(HKEY root, const std::string& path, const std::string& name, LON
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error);
 void FailWindowsDirectory();
 void FailDeleteFile();
-void FailRestart();
 // The call at this position of the journal (0 = first) fails with the error:
 // registry calls return it, the others return 0 (FALSE). Nothing changes,
 // except that a failed query, like any injected query fault, leaves the

@@ -16,7 +16,6 @@ typedef int32_t LONG;
 typedef unsigned int UINT;
 typedef int BOOL;
 typedef unsigned char BYTE;
-typedef char CHAR;
 typedef DWORD REGSAM;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
@@ -35,7 +34,6 @@ typedef HKEY* PHKEY;
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
-#define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
@@ -51,12 +49,11 @@ typedef HKEY* PHKEY;
 
 #define EWX_REBOOT 0x00000002u
 
-LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
-                   PHKEY phkResult);
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                       LPBYTE lpData, LPDWORD lpcbData);
-LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                    const BYTE* lpData, DWORD cbData);
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData);
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LONG RegCloseKey(HKEY hKey);
 UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);

@@ -19,7 +19,7 @@ TEST(CentredTopLeft, CentresOnAnOwner) {
 }
 
 TEST(CentredTopLeft, HalvesTruncateTowardZeroOnNegativeCoordinates) {
-    // (-101 + 0) / 2 is -50, not the floor -51; -7 / 2 would be -3.
+    // The owner's centre (-101 + 0) / 2 is -50, not the floor -51.
     ScreenRect area{-2000, -2000, 2000, 2000};
     ScreenPoint p = CentredTopLeft(7, 7, {-101, -101, 0, 0}, area);
     EXPECT_EQ(p.x, -50 - 3);

@@ -4,6 +4,7 @@
 // buffers, close every key, write only bytes it read and request one restart.
 #include "uninstall.h"
 #include "uninstall_machine.h"
+#include "uninstall_rules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,10 +26,6 @@ void Check(bool holds, const char* what) {
         std::fprintf(stderr, "uninstall_fuzz: %s\n", what);
         std::abort();
     }
-}
-
-std::string InfPathIn(const std::string& directory) {
-    return directory + (directory == "C:\\" ? "Inf\\" : "\\Inf\\") + "Quelda.INF";
 }
 
 } // namespace
@@ -53,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     machine::InstallDriver(source, type);
     emulated::SetWindowsDirectory(directory);
-    emulated::AddFile(InfPathIn(directory));
+    emulated::AddFile(rules::DriverInfPath(directory));
     if (windows95) {
         emulated::StoreTextsAsWindows95();
     }
@@ -73,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                   "the history entry is not the source as read");
         }
         if (call.op == emulated::Op::DeleteFileA) {
-            Check(call.name == InfPathIn(directory) && call.name.size() < 80,
+            Check(call.name == rules::DriverInfPath(directory) &&
+                      call.name.size() <= rules::kLongestPath,
                   "a path other than the whole INF path was deleted");
         }
     }

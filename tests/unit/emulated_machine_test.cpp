@@ -1,5 +1,6 @@
 // The emulated machine behaves as Windows does wherever the core relies on it.
 #include "emulated_machine.h"
+#include "uninstall_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ TEST_F(EmulatedMachineTest, OpensOnlyExistingKeysIgnoringCaseAndCountsHandles) {
 }
 
 TEST_F(EmulatedMachineTest, ValuesKeepTheirFirstSpellingAndExactBytes) {
-    emulated::PutText(HKEY_LOCAL_MACHINE, "Soft", "SourcePath", "old");
+    machine::PutText(HKEY_LOCAL_MACHINE, "Soft", "SourcePath", "old");
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFT", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     const BYTE noZero[3] = {'A', ':', '\\'};
@@ -51,8 +52,8 @@ TEST_F(EmulatedMachineTest, ValuesKeepTheirFirstSpellingAndExactBytes) {
 }
 
 TEST_F(EmulatedMachineTest, QueryReportsSizesAndPoisonsATooSmallBuffer) {
-    emulated::PutText(HKEY_LOCAL_MACHINE, "K", "Long", std::string(99, 'x'));
-    emulated::PutText(HKEY_LOCAL_MACHINE, "K", "Short", "D:\\WIN95\\");
+    machine::PutText(HKEY_LOCAL_MACHINE, "K", "Long", std::string(99, 'x'));
+    machine::PutText(HKEY_LOCAL_MACHINE, "K", "Short", "D:\\WIN95\\");
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     BYTE buffer[80];
@@ -126,7 +127,7 @@ namespace {
 
 TEST(EmulatedMachineExtensionsTest, JournalNamesHandlesAndFailedQueriesLeavePoison) {
     emulated::Reset();
-    emulated::PutText(HKEY_LOCAL_MACHINE, "K", "V", "D:\\");
+    machine::PutText(HKEY_LOCAL_MACHINE, "K", "V", "D:\\");
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     BYTE buffer[8] = {};

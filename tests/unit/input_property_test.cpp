@@ -1,9 +1,12 @@
-// Properties over generated inputs: every "SourcePath" a registry can hold up
-// to 300 bytes, and every Windows directory up to 300 characters. Meant to
-// run under the sanitizers as well, where any read or write outside the
-// 80-byte buffers stops the test.
+// Properties over generated inputs. For each length from 0 to 300 bytes and
+// each value type, one "SourcePath" with a final zero and one without, each
+// opening with a drive form drawn from a fixed seed; for each length from 0 to
+// 300 characters, one Windows directory per start. Meant to run under the
+// sanitizers as well, where any read or write outside the 80-byte buffers
+// stops the test.
 #include "uninstall.h"
 #include "uninstall_machine.h"
+#include "uninstall_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +18,6 @@
 using emulated::Bytes;
 
 namespace {
-
-// A source counts as on drive A: when all its bytes but the last are a
-// leading part, at most 4 bytes long, of "A:\" or "a:\" with their zero.
-bool OnDriveA(const Bytes& source) {
-    const std::string head(source.begin(), source.end() - 1);
-    for (const std::string& drive : {std::string("A:\\", 4), std::string("a:\\", 4)}) {
-        if (head.size() <= drive.size() && drive.compare(0, head.size(), head) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // Filler bytes: anything but the zero and the machine's poison byte.
 BYTE Filler(std::mt19937& random) {
@@ -70,7 +61,7 @@ Bytes Kept(const Bytes& source, bool windows95) {
     }
     const emulated::RegistrySnapshot before = emulated::Registry();
     const int result = RedirectInstallSource();
-    const bool redirect = !source.empty() && source.size() <= 80 && !OnDriveA(source);
+    const bool redirect = !source.empty() && source.size() <= 80 && !rules::OnDriveA(source);
     emulated::RegistrySnapshot expected = before;
     if (redirect) {
         std::map<std::string, emulated::Value>& history =
@@ -95,7 +86,7 @@ Bytes Kept(const Bytes& source, bool windows95) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(InputPropertyTest, EverySourcePathUpTo300BytesIsRedirectedOrLeftAlone) {
+TEST(InputPropertyTest, SourcePathsOfEachLengthUpTo300BytesAreRedirectedOrLeftAlone) {
     std::mt19937 random(0x5EED);
     const DWORD types[] = {REG_SZ, REG_BINARY, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_NONE};
     for (DWORD type : types) {
@@ -123,13 +114,12 @@ std::string MakeDirectory(const std::string& start, std::size_t length) {
     return directory;
 }
 
-TEST(InputPropertyTest, EveryWindowsDirectoryUpTo300CharactersDeletesOnlyAFullPath) {
+TEST(InputPropertyTest, WindowsDirectoriesOfEachLengthUpTo300DeleteOnlyAFullPath) {
     for (const char* start : {"C:\\", "c:\\", "D:\\", "\\\\SERVER\\"}) {
         for (std::size_t length = 0; length <= 300; ++length) {
             SCOPED_TRACE(std::string(start) + " filled to " + std::to_string(length));
             const std::string directory = MakeDirectory(start, length);
-            const std::string inf =
-                directory + (directory == "C:\\" ? "Inf\\" : "\\Inf\\") + "Quelda.INF";
+            const std::string inf = rules::DriverInfPath(directory);
             emulated::Reset();
             emulated::SetWindowsDirectory(directory);
             emulated::AddFile(inf);
@@ -140,7 +130,7 @@ TEST(InputPropertyTest, EveryWindowsDirectoryUpTo300CharactersDeletesOnlyAFullPa
                     deleted.push_back(call.name);
                 }
             }
-            if (length > 0 && inf.size() < 80) {
+            if (length > 0 && inf.size() <= rules::kLongestPath) {
                 EXPECT_EQ(deleted, std::vector<std::string>{inf});
                 EXPECT_FALSE(emulated::FileExists(inf));
             } else {

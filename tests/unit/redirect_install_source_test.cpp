@@ -1,6 +1,7 @@
 // Install-source redirection as the registry shows it afterwards.
 #include "uninstall.h"
 #include "uninstall_machine.h"
+#include "uninstall_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <vector>
 
 using emulated::Bytes;
-using emulated::Op;
 using machine::kHistoryKey;
 using machine::kSetupKey;
 using machine::Text;
@@ -37,14 +37,22 @@ void ExpectRedirected(const Bytes& oldSource) {
     EXPECT_FALSE(machine::UnfilledBytesUsed());
 }
 
+// The step, run on the machine as it is, finished and changed nothing.
+void ExpectLeftAlone() {
+    const emulated::RegistrySnapshot before = emulated::Registry();
+    EXPECT_EQ(RedirectInstallSource(), 1);
+    EXPECT_EQ(emulated::Registry(), before);
+    EXPECT_EQ(emulated::OpenHandleCount(), 0u);
+}
+
 class RedirectInstallSourceTest : public ::testing::Test {
   protected:
     void SetUp() override { machine::InstallDriver(Text("D:\\WIN95\\")); }
 };
 
 TEST_F(RedirectInstallSourceTest, MovesTheOldSourceIntoTheHistory) {
-    emulated::PutText(HKEY_USERS, kHistoryKey, "ab", "not an entry");
-    emulated::PutText(HKEY_USERS, kHistoryKey, "Z", "an entry too");
+    machine::PutText(HKEY_USERS, kHistoryKey, "ab", "not an entry");
+    machine::PutText(HKEY_USERS, kHistoryKey, "Z", "an entry too");
     EXPECT_EQ(RedirectInstallSource(), 1);
     ExpectRedirected(Text("D:\\WIN95\\"));
     EXPECT_EQ(History("b").data.size(), 10u);
@@ -54,9 +62,9 @@ TEST_F(RedirectInstallSourceTest, MovesTheOldSourceIntoTheHistory) {
 
 TEST_F(RedirectInstallSourceTest, ClearsAllTwentySixEntriesThenWritesInOrder) {
     for (char entry = 'a'; entry <= 'f'; ++entry) {
-        emulated::PutText(HKEY_USERS, kHistoryKey, std::string(1, entry), "X:\\");
+        machine::PutText(HKEY_USERS, kHistoryKey, std::string(1, entry), "X:\\");
     }
-    emulated::PutText(HKEY_USERS, kHistoryKey, "MRUList", "fcadbe");
+    machine::PutText(HKEY_USERS, kHistoryKey, "MRUList", "fcadbe");
     RedirectInstallSource();
 
     std::vector<std::string> calls;
@@ -80,8 +88,9 @@ TEST_F(RedirectInstallSourceTest, ClearsAllTwentySixEntriesThenWritesInOrder) {
                        ", \"b\", type 1, [44 3A 5C 57 49 4E 39 35 5C 00 ], 10) = 0");
     expected.push_back("RegSetValueExA(" + setup +
                        ", \"SourcePath\", type 1, [41 3A 5C 00 ], 4) = 0");
-    expected.push_back("RegCloseKey(" + history + ") = 0");
-    expected.push_back("RegCloseKey(" + setup + ") = 0");
+    for (const std::string& key : rules::RedirectionClosedKeys()) {
+        expected.push_back("RegCloseKey(" + key + ") = 0");
+    }
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(emulated::ValueNames(HKEY_USERS, kHistoryKey),
               (std::vector<std::string>{"a", "b", "MRUList"}));
@@ -115,10 +124,7 @@ TEST_F(RedirectInstallSourceTest, SourcesAlreadyOnDriveAChangeNothing) {
     for (const Source& source : sources) {
         SCOPED_TRACE(source.label);
         machine::InstallDriver(source.data);
-        const emulated::RegistrySnapshot before = emulated::Registry();
-        EXPECT_EQ(RedirectInstallSource(), 1);
-        EXPECT_EQ(emulated::Registry(), before);
-        EXPECT_EQ(emulated::OpenHandleCount(), 0u);
+        ExpectLeftAlone();
     }
 }
 
@@ -174,26 +180,18 @@ TEST_F(RedirectInstallSourceTest, UnreadableSourceChangesNothing) {
     for (const Source& source : sources) {
         SCOPED_TRACE(source.label);
         machine::InstallDriver(source.data, REG_BINARY);
-        const emulated::RegistrySnapshot before = emulated::Registry();
-        EXPECT_EQ(RedirectInstallSource(), 1);
-        EXPECT_EQ(emulated::Registry(), before);
-        EXPECT_EQ(emulated::OpenHandleCount(), 0u);
+        ExpectLeftAlone();
     }
 
     machine::InstallDriver(Text("D:\\"));
     emulated::FailQuery(HKEY_LOCAL_MACHINE, kSetupKey, "SourcePath", ERROR_ACCESS_DENIED);
-    emulated::RegistrySnapshot before = emulated::Registry();
-    EXPECT_EQ(RedirectInstallSource(), 1);
-    EXPECT_EQ(emulated::Registry(), before);
+    ExpectLeftAlone();
 
     machine::InstallDriver(Text("D:\\"));
     emulated::RemoveKey(HKEY_LOCAL_MACHINE, kSetupKey);
     emulated::AddKey(HKEY_LOCAL_MACHINE, kSetupKey); // the key without "SourcePath"
-    before = emulated::Registry();
-    EXPECT_EQ(RedirectInstallSource(), 1);
-    EXPECT_EQ(emulated::Registry(), before);
-    EXPECT_EQ(emulated::OpenHandleCount(), 0u);
-    EXPECT_EQ(emulated::Journal().back().op, Op::RegCloseKey);
+    ExpectLeftAlone();
+    EXPECT_TRUE(rules::IsRedirectionClose(emulated::Journal().back()));
 }
 
 TEST_F(RedirectInstallSourceTest, KeysThatFailToOpenEndTheStepUnchanged) {

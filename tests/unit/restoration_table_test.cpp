@@ -1,8 +1,7 @@
 // The restoration table as the machine sees it after a run: expectations are
 // written out here by hand, independently of the table in the program.
-#include "emulated_machine.h"
-#include "restoration_table.h"
 #include "uninstall.h"
+#include "uninstall_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 
 using emulated::Bytes;
 using emulated::Op;
+using machine::Text;
 
 namespace {
 
@@ -21,8 +21,16 @@ const std::string kMf0 = "Enum\\MF\\CHILD0000\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_
 const std::string kMf1 = "Enum\\MF\\CHILD0001\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_05&FUNC_02";
 
 const std::vector<std::string> kKeys = {
-    kClass + "0001", kClass + "0002", kClass + "0003", kArb + "IRQArb", kArb + "IOArb",
-    kPci,           kPci + "\\Child0000", kPci + "\\Child0001", kMf0,     kMf1,
+    kClass + "0001",
+    kClass + "0002",
+    kClass + "0003",
+    kArb + "IRQArb",
+    kArb + "IOArb",
+    kPci,
+    kPci + "\\Child0000",
+    kPci + "\\Child0001",
+    kMf0,
+    kMf1,
 };
 
 struct Expected {
@@ -31,12 +39,6 @@ struct Expected {
     DWORD type; // REG_NONE: deleted
     Bytes bytes;
 };
-
-Bytes Text(const std::string& text) {
-    Bytes bytes(text.begin(), text.end());
-    bytes.push_back(0);
-    return bytes;
-}
 
 const std::vector<Expected>& Rows() {
     static const std::vector<Expected> rows = {
@@ -77,7 +79,7 @@ const std::vector<Expected>& Rows() {
 }
 
 // Byte counts as the table gives them, checked apart from the data above.
-const std::vector<DWORD> kCounts = {10, 16, 33, 37, 10, 8,  39, 10, 8, 5,  65, 65, 60, 0, 33,
+const std::vector<DWORD> kCounts = {10, 16, 33, 37, 10, 8,  39, 10, 8,  5, 65, 65, 60, 0, 33,
                                     4,  0,  21, 4,  14, 16, 27, 0,  37, 4, 29, 0,  39, 4};
 
 // The driver's machine: every key present, each value of the table holding
@@ -86,7 +88,7 @@ void InstallDriverState() {
     emulated::Reset();
     for (const std::string& key : kKeys) {
         emulated::AddKey(HKEY_LOCAL_MACHINE, key);
-        emulated::PutText(HKEY_LOCAL_MACHINE, key, "Unrelated", "keep me");
+        machine::PutText(HKEY_LOCAL_MACHINE, key, "Unrelated", "keep me");
     }
     for (const Expected& row : Rows()) {
         emulated::PutValue(HKEY_LOCAL_MACHINE, kKeys[row.key], row.name, REG_DWORD,
@@ -204,7 +206,8 @@ TEST_F(RestorationTableTest, FailedEditsDoNotStopTheRestOfTheGroup) {
     emulated::FailDelete(HKEY_LOCAL_MACHINE, kPci, "PCIDualIDE", ERROR_ACCESS_DENIED);
     EXPECT_EQ(RestoreStandardIdeRegistry(), 1);
     EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, (kArb + "IOArb"), "0000")->type, REG_DWORD);
-    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, (kArb + "IOArb"), "0001")->data, Rows()[11].bytes);
+    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, (kArb + "IOArb"), "0001")->data,
+              Rows()[11].bytes);
     EXPECT_FALSE(emulated::GetValue(HKEY_LOCAL_MACHINE, (kArb + "IOArb"), "0003").has_value());
     EXPECT_TRUE(emulated::GetValue(HKEY_LOCAL_MACHINE, kPci, "PCIDualIDE").has_value());
     EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, kPci, "Mfg")->data, Rows()[17].bytes);

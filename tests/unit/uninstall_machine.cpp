@@ -16,15 +16,19 @@ emulated::Bytes Text(const std::string& text) {
     return bytes;
 }
 
+void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
+    emulated::PutValue(root, path, name, REG_SZ, Text(text));
+}
+
 void InstallDriver(const emulated::Bytes& sourcePath, DWORD sourceType) {
     emulated::Reset();
     for (const RestorationRow& row : kRestorationTable) {
         emulated::AddKey(HKEY_LOCAL_MACHINE, row.key);
     }
     emulated::PutValue(HKEY_LOCAL_MACHINE, kSetupKey, "SourcePath", sourceType, sourcePath);
-    emulated::PutText(HKEY_USERS, kHistoryKey, "a", "E:\\");
-    emulated::PutText(HKEY_USERS, kHistoryKey, "b", "\\\\SERVER\\WIN95");
-    emulated::PutText(HKEY_USERS, kHistoryKey, "MRUList", "ba");
+    PutText(HKEY_USERS, kHistoryKey, "a", "E:\\");
+    PutText(HKEY_USERS, kHistoryKey, "b", "\\\\SERVER\\WIN95");
+    PutText(HKEY_USERS, kHistoryKey, "MRUList", "ba");
     emulated::AddFile(kInfPath);
 }
 

@@ -12,7 +12,10 @@ extern const char* const kSetupKey;
 extern const char* const kHistoryKey;
 extern const char* const kInfPath; // under the default Windows directory C:\WINDOWS
 
+// A text's bytes as the registry holds them: the characters and one zero.
 emulated::Bytes Text(const std::string& text);
+// A REG_SZ value holding Text(text), the key created if need be.
+void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 
 // Resets the machine to one with the driver installed: every key of the
 // restoration table, the Setup key holding this "SourcePath", a history with

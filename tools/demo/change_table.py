@@ -14,7 +14,8 @@ def _printable_ascii(data):
 
 def describe(value):
     """A registry value as a person reads it: text in quotes when it is plain
-    ASCII, otherwise its bytes in hex (with the Big5 reading of a text)."""
+    ASCII, otherwise its bytes in hex (with the Big5 reading of a text on a
+    line of its own)."""
     if value is None:
         return "(absent)"
     value_type, data = value
@@ -29,7 +30,7 @@ def describe(value):
             big5 = text.decode("big5")
         except UnicodeDecodeError:
             big5 = None
-        return "%s hex %s%s" % (name, data.hex(" "), ' (Big5 "%s")' % big5 if big5 else "")
+        return "%s hex %s%s" % (name, data.hex(" "), '\n(Big5 "%s")' % big5 if big5 else "")
     return "%s hex %s" % (name, data.hex(" "))
 
 
@@ -95,5 +96,11 @@ def render(rows):
         return "  (nothing changed)"
     lines = []
     for where, old, new in rows:
-        lines += ["  " + where, "      before: " + old, "      after:  " + new]
+        lines += ["  " + where, _labelled("before: ", old), _labelled("after:  ", new)]
     return "\n".join(lines)
+
+
+def _labelled(label, text):
+    """The text after its label, further lines of it under its first."""
+    indent = "      "
+    return indent + label + text.replace("\n", "\n" + indent + " " * len(label))

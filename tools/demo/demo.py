@@ -14,6 +14,7 @@ import os
 import shutil
 import subprocess
 import sys
+import textwrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -96,7 +97,9 @@ def report(session, registry_before, files_before):
     registry_after = session.read_back()
     files_after = change_table.file_snapshot(drive_c(session), TOOL_FOLDERS)
     print()
-    print("Registry values that changed (under %s):" % ", ".join(machine_state.WATCHED_ROOTS))
+    print(textwrap.fill("Registry values that changed (under %s):" % ", ".join(
+        machine_state.WATCHED_ROOTS), width=100, break_long_words=False,
+        break_on_hyphens=False))
     spelled = change_table.spellings(machine_state.driver_state())
     print(change_table.render(
         change_table.registry_changes(registry_before, registry_after, spelled)))

@@ -86,6 +86,14 @@ def check_icons(checks, report):
                 int(icons["big"], 16) != 0, "big and small icon are icon 128: %s" % icons)
 
 
+def windows_seen(version):
+    """GetVersion's result read out: the version number and the family."""
+    number = "Windows %d.%d" % (version & 0xFF, version >> 8 & 0xFF)
+    if version & 0x80000000:
+        return number + ", the Windows 95 family"
+    return number + " build %d, the NT family" % (version >> 16)
+
+
 def focused_id(session):
     window, controls, _, _ = session.window(DIALOG)
     return next((c["id"] for c in controls if c["hwnd"] == window["focus"]), None)
@@ -121,10 +129,10 @@ def layout(session, checks):
                  (session.windows_version == "win95",) * 2,
                  "the program sees Windows 95 exactly in win95 mode (GetVersion %08X)" % version)
     session.screenshot(rect, "confirmation-%s.png" % session.mode_name())
-    session.suite.note("%s: dialog %dx%d at %d,%d, client %s, font %s %s, GetVersion %s" % (
-        session.mode_name(), rect[2] - rect[0], rect[3] - rect[1], rect[0], rect[1],
-        window["client"], probe.text(font["face"]), font["height"],
-        probe.record(report, "process")["version"]))
+    session.note("dialog %dx%d pixels at %d,%d, client area %s, font \"%s\" height %s; "
+                 "the program sees %s (GetVersion %08X)" % (
+                     rect[2] - rect[0], rect[3] - rect[1], rect[0], rect[1], window["client"],
+                     probe.text(font["face"]), font["height"], windows_seen(version), version))
 
     checks.equal(focused_id(session), "1", "focus at start")
     session.press("Tab")

@@ -1,6 +1,6 @@
 """Checks shared by the cases: what an uninstall run, or no run, left behind."""
 
-from harness import machine_state, relay
+from harness import calls, machine_state, relay
 from harness.checks import Checks
 from harness.session import DIALOG, Session
 
@@ -28,6 +28,15 @@ def check_driver_inf_removed(session, checks):
     files = [f.lower() for f in session.inf_files()]
     checks.true(machine_state.DRIVER_INF.lower() not in files, "Quelda.INF is still there")
     checks.true(machine_state.OTHER_INF.lower() in files, "the other INF is gone")
+
+
+def check_registry_calls(session, checks, before):
+    """The program's registry calls against those an uninstall of `before` makes;
+    returns them."""
+    registry_calls = [c for c in session.program_calls() if c.function in REGISTRY_FUNCTIONS]
+    checks.no_differences(calls.mismatches(registry_calls, calls.expected_calls(before)),
+                          "registry calls against those expected from the state before")
+    return registry_calls
 
 
 def effect_order(session):

@@ -16,8 +16,10 @@ HELP_LOG = "winhelp-requests.txt"
 
 
 class Session:
-    def __init__(self, suite, display, work_dir, locale="C.UTF-8", windows_version=None):
+    def __init__(self, suite, display, work_dir, locale="C.UTF-8", windows_version=None,
+                 case_name=None):
         self.suite = suite
+        self.case_name = case_name
         self.display = display
         self.work_dir = work_dir
         self.windows_version = windows_version
@@ -27,6 +29,10 @@ class Session:
 
     def mode_name(self):
         return self.windows_version or "default"
+
+    def note(self, text):
+        """A measured fact for the report, under the case's name."""
+        self.suite.note(text, self.case_name)
 
     # --- machine state -------------------------------------------------
     def seed(self, state, driver_inf=True):

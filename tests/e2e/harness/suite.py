@@ -39,10 +39,12 @@ class Suite:
         self.notes = []
         self._lock = threading.Lock()
 
-    def note(self, text):
-        """A measured fact worth the report (printed after the cases)."""
+    def note(self, text, case_name=None):
+        """A measured fact worth the report, printed after the cases (with the
+        name of the case it comes from)."""
         with self._lock:
-            self.notes.append(text)
+            self.notes.append("note (%s): %s" % (case_name, text) if case_name else
+                              "note: " + text)
 
     def _run_case(self, entry, displays):
         name, fn, locale, mode = entry
@@ -52,7 +54,7 @@ class Suite:
         checks = Checks()
         session = None
         try:
-            session = Session(self, display, work_dir, locale, mode)
+            session = Session(self, display, work_dir, locale, mode, case_name=name)
             fn(session, checks)
         except CaseFailed:
             pass
@@ -102,6 +104,6 @@ class Suite:
         finally:
             for display in started_displays:
                 display.stop()
-        for text in self.notes:
-            print("note: " + text)
+        for line in self.notes:
+            print(line)
         return passed, failed
