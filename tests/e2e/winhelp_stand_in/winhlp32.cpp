@@ -1,7 +1,9 @@
 // A stand-in for Wine's help viewer: WinHelpA starts "winhlp32.exe" from the
 // program's directory and sends it the request as WM_COPYDATA. This one shows
 // nothing and takes no focus; it appends each request to "winhelp-requests.txt"
-// next to itself and ends, so a test can read exactly what was asked.
+// next to itself and ends, so a test can read exactly what was asked. With a
+// file "winhelp-refuses" next to it, it turns the request down, as a viewer
+// that cannot start does.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,11 +25,15 @@ struct HelpRequest {
 };
 #pragma pack(pop)
 
-std::string LogPath() {
+std::string PathBeside(const char* name) {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string log(path);
-    return log.substr(0, log.find_last_of('\\') + 1) + "winhelp-requests.txt";
+    std::string own(path);
+    return own.substr(0, own.find_last_of('\\') + 1) + name;
+}
+
+bool Refuses() {
+    return GetFileAttributesA(PathBeside("winhelp-refuses").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void LogRequest(const COPYDATASTRUCT& copy) {
@@ -38,7 +44,7 @@ void LogRequest(const COPYDATASTRUCT& copy) {
     const char* file = request->fileNameOffset != 0
                            ? static_cast<const char*>(copy.lpData) + request->fileNameOffset
                            : "";
-    std::FILE* log = std::fopen(LogPath().c_str(), "a");
+    std::FILE* log = std::fopen(PathBeside("winhelp-requests.txt").c_str(), "a");
     if (log) {
         std::fprintf(log, "command=%u\tdata=%08lX\tfile=%s\n", request->command,
                      static_cast<unsigned long>(request->data), file);
@@ -50,8 +56,9 @@ LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_COPYDATA) {
         LogRequest(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         PostQuitMessage(0);
-        // TRUE: WinHelpA then reports success and the program shows no error.
-        return TRUE;
+        // WinHelpA returns what the viewer answers: TRUE for success, and the
+        // program then shows no error.
+        return Refuses() ? FALSE : TRUE;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
