@@ -18,14 +18,14 @@ import textwrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.dirname(HERE))
 sys.dont_write_bytecode = True
 
-from harness import machine_state, probe  # noqa: E402
-from harness.display import VirtualDisplay  # noqa: E402
-from harness.session import DIALOG, Session  # noqa: E402
-from harness.tools import Tools  # noqa: E402
-from harness.wine import PristinePrefix  # noqa: E402
+from wine import machine_state, probe  # noqa: E402
+from wine.display import VirtualDisplay  # noqa: E402
+from wine.prefix import PristinePrefix  # noqa: E402
+from wine.session import DIALOG, Session  # noqa: E402
+from wine.tools import Tools  # noqa: E402
 
 import change_table  # noqa: E402
 

@@ -7,7 +7,7 @@ import subprocess
 
 from . import machine_state, probe, relay, xinput
 from .probe import REG_SZ
-from .wine import CasePrefix
+from .prefix import CasePrefix
 
 PROGRAM_DIR = "C:\\Setup"
 DIALOG = "Tarvix-II PCI IDE Controller Uninstall Program"
