@@ -24,7 +24,7 @@ sys.dont_write_bytecode = True
 
 from wine import xinput  # noqa: E402
 from wine.display import VirtualDisplay  # noqa: E402
-from wine.prefix import CasePrefix, PristinePrefix  # noqa: E402
+from wine.prefix import PristinePrefix, ThrowawayPrefix  # noqa: E402
 from wine.session import DIALOG  # noqa: E402
 from wine.tools import Tools  # noqa: E402
 from wine.waiting import wait_until  # noqa: E402
@@ -83,7 +83,7 @@ def main():
     display.start()
     prefix = None
     try:
-        prefix = CasePrefix(pristine, work_dir, tools, display.name, "C.UTF-8")
+        prefix = ThrowawayPrefix(pristine, work_dir, tools, display.name, "C.UTF-8")
         target = prefix.unix_path("C:\\measure")
         os.makedirs(target)
         names = {}

@@ -58,7 +58,7 @@ class UserDisplay:
 
 
 class DemoRig:
-    """What a Session needs of the suite: the tools, the pristine prefix, a place for pictures."""
+    """What a Session needs: the tools, the pristine prefix, a place for pictures."""
 
     def __init__(self, tools):
         self.tools = tools
