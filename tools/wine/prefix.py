@@ -80,8 +80,12 @@ class PristinePrefix:
             cache_root, "%s-r%s" % (wine_version().replace(" ", "_"), SETTINGS_REVISION)
         )
 
+    def ready(self):
+        """Whether the prefix is made: ensure() then costs nothing."""
+        return os.path.exists(os.path.join(self.path, ".e2e-complete"))
+
     def ensure(self):
-        if os.path.exists(os.path.join(self.path, ".e2e-complete")):
+        if self.ready():
             return
         cache_root = os.path.dirname(self.path)
         # Prefixes of other Wine versions or settings, and half-made ones, go.
