@@ -20,15 +20,14 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.dont_write_bytecode = True
 
-from harness import xinput  # noqa: E402
-from harness.display import VirtualDisplay  # noqa: E402
-from harness.session import DIALOG  # noqa: E402
-from harness.tools import Tools  # noqa: E402
-from harness.waiting import wait_until  # noqa: E402
-from harness.wine import CasePrefix, PristinePrefix  # noqa: E402
+from wine import xinput  # noqa: E402
+from wine.display import VirtualDisplay  # noqa: E402
+from wine.prefix import PristinePrefix, ThrowawayPrefix  # noqa: E402
+from wine.session import DIALOG  # noqa: E402
+from wine.tools import Tools  # noqa: E402
+from wine.waiting import wait_until  # noqa: E402
 
 BUILD = os.path.join(ROOT, "build")
 MINGW = os.path.join(BUILD, "mingw")
@@ -84,7 +83,7 @@ def main():
     display.start()
     prefix = None
     try:
-        prefix = CasePrefix(pristine, work_dir, tools, display.name, "C.UTF-8")
+        prefix = ThrowawayPrefix(pristine, work_dir, tools, display.name, "C.UTF-8")
         target = prefix.unix_path("C:\\measure")
         os.makedirs(target)
         names = {}

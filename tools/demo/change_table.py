@@ -3,7 +3,7 @@
 import hashlib
 import os
 
-from harness.probe import REG_BINARY, REG_DWORD, REG_SZ
+from wine.probe import REG_BINARY, REG_DWORD, REG_SZ
 
 _TYPE_NAMES = {REG_SZ: "REG_SZ", REG_BINARY: "REG_BINARY", REG_DWORD: "REG_DWORD"}
 

@@ -12,20 +12,19 @@ screenshot is saved and "Yes" is pressed."""
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import textwrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.dirname(HERE))
 sys.dont_write_bytecode = True
 
-from harness import machine_state, probe  # noqa: E402
-from harness.display import VirtualDisplay  # noqa: E402
-from harness.session import DIALOG, Session  # noqa: E402
-from harness.tools import Tools  # noqa: E402
-from harness.wine import PristinePrefix  # noqa: E402
+from wine import machine_state, probe  # noqa: E402
+from wine.display import VirtualDisplay, answers  # noqa: E402
+from wine.prefix import PristinePrefix  # noqa: E402
+from wine.session import DIALOG, Session  # noqa: E402
+from wine.tools import Tools  # noqa: E402
 
 import change_table  # noqa: E402
 
@@ -50,15 +49,13 @@ class UserDisplay:
         self.name = name
 
     def check(self):
-        reachable = subprocess.run(["xdpyinfo", "-display", self.name], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL).returncode == 0
-        if not reachable:
+        if not answers(self.name):
             raise DemoFailed("DISPLAY=%s does not answer: check it (and XAUTHORITY under sudo), "
                              "or unset DISPLAY to run on a private Xvfb" % self.name)
 
 
 class DemoRig:
-    """What a Session needs of the suite: the tools, the pristine prefix, a place for pictures."""
+    """What a Session needs: the tools, the pristine prefix, a place for pictures."""
 
     def __init__(self, tools):
         self.tools = tools
@@ -126,7 +123,7 @@ def main():
     if missing:
         raise DemoFailed("not built: %s (build the mingw preset first)" % ", ".join(missing))
     rig = DemoRig(tools)
-    if not os.path.exists(os.path.join(rig.pristine.path, ".e2e-complete")):
+    if not rig.pristine.ready():
         step("creating the first Wine prefix with wineboot (a minute or two, once per Wine "
              "version)")
     rig.pristine.ensure()

@@ -2,9 +2,9 @@
 box. The whole registry and the Inf directory must read back unchanged and
 no restart may be asked for."""
 
-from harness import machine_state, probe
-from harness.session import DIALOG
 from harness.suite import case
+from wine import machine_state, probe
+from wine.session import DIALOG
 
 from .outcome import finish, open_dialog
 

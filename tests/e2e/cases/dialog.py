@@ -3,11 +3,11 @@ shows, its keyboard, its system menu with the About box, and F1."""
 
 import os
 
-from harness import probe
-from harness.display import WORK_AREA
-from harness.session import ABOUT, DIALOG, PROGRAM_DIR
 from harness.suite import case
-from harness.waiting import wait_until
+from wine import probe
+from wine.display import WORK_AREA
+from wine.session import ABOUT, DIALOG, PROGRAM_DIR
+from wine.waiting import wait_until
 
 from .cancel import check_nothing_changed_in_trace
 from .help import help_calls

@@ -1,10 +1,11 @@
 """F1 with Wine's own help viewer and the built SETUP.HLP: each dialog opens
 its own topic; and the technician's run from the floppy in drive A:."""
 
-from harness import expectations, machine_state, probe, relay
-from harness.session import ABOUT, DIALOG
+from harness import expectations
 from harness.suite import case
-from harness.waiting import wait_until
+from wine import machine_state, probe, relay
+from wine.session import ABOUT, DIALOG
+from wine.waiting import wait_until
 
 from .cancel import check_nothing_changed_in_trace
 from .outcome import check_driver_inf_removed, check_restart_requested_once, finish

@@ -2,10 +2,11 @@
 the source path in every form, keys missing, the INF missing. The program
 must never crash, and the later steps must still run."""
 
-from harness import expectations, machine_state, relay
-from harness.machine_state import HDC_0001, HDC_0002, HISTORY, MF_CHILD_1, SETUP
-from harness.probe import REG_BINARY, REG_SZ
+from harness import expectations
 from harness.suite import case
+from wine import machine_state, relay
+from wine.machine_state import HDC_0001, HDC_0002, HISTORY, MF_CHILD_1, SETUP
+from wine.probe import REG_BINARY, REG_SZ
 
 from .outcome import (check_driver_inf_removed, check_registry_calls,
                       check_restart_requested_once, finish, open_dialog)

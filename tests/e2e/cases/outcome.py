@@ -1,8 +1,9 @@
 """Checks shared by the cases: what an uninstall run, or no run, left behind."""
 
-from harness import calls, machine_state, relay
+from harness import calls
 from harness.checks import Checks
-from harness.session import DIALOG, Session
+from wine import machine_state, relay
+from wine.session import DIALOG, Session
 
 REGISTRY_FUNCTIONS = relay.REGISTRY_FUNCTIONS
 

@@ -2,9 +2,9 @@
 program is for: the dialogs take the stock GUI font at its own size, and the
 Big5 "Mfg" text reads back as its 21 bytes."""
 
-from harness import probe
-from harness.session import DIALOG
 from harness.suite import case
+from wine import probe
+from wine.session import DIALOG
 
 from .cancel import check_nothing_changed_in_trace
 from .dialog import about_box, mul_div

@@ -1,9 +1,10 @@
 """"Yes" by Enter and by Alt+Y on the machine the driver left: the whole
 uninstall, read back from the registry, the Inf directory and the trace."""
 
-from harness import calls, expectations, machine_state
+from harness import calls, expectations
 from harness.expectations import MFG_BIG5
 from harness.suite import case
+from wine import machine_state
 
 from .outcome import (REGISTRY_FUNCTIONS, check_driver_inf_removed, check_registry_calls,
                       check_restart_requested_once, effect_order, finish, open_dialog)

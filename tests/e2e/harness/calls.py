@@ -1,9 +1,10 @@
 """The registry calls an uninstall makes, derived from the machine state read
 back before it, and a matcher against the relay trace."""
 
-from . import relay
+from wine import relay
+from wine.machine_state import HISTORY, SETUP, TABLE_KEYS
+
 from .expectations import HISTORY_ENTRY_NAMES, RESTORATION_TABLE
-from .machine_state import HISTORY, SETUP, TABLE_KEYS
 
 HKEY_LOCAL_MACHINE = 0x80000002
 HKEY_USERS = 0x80000003

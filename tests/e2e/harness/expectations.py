@@ -1,10 +1,10 @@
 """What the machine holds after an uninstall, applied to the state read back
 before the run."""
 
-from .machine_state import (
+from wine.machine_state import (
     HDC_0001, HDC_0002, HDC_0003, HISTORY, IO_ARB, IRQ_ARB, MF_CHILD_0, MF_CHILD_1,
     PCI_CHILD_0, PCI_CHILD_1, PCI_IDE, SETUP, TABLE_KEYS, sz)
-from .probe import REG_BINARY, REG_SZ
+from wine.probe import REG_BINARY, REG_SZ
 
 MFG_BIG5 = bytes.fromhex("28BCD0B7C7AABAB577BAD0C558B0CAB57BA6A12900")
 DRIVE_A = b"A:\\\0"

@@ -10,10 +10,11 @@ import time
 import traceback
 from concurrent.futures import ThreadPoolExecutor
 
+from wine.display import VirtualDisplay
+from wine.prefix import PristinePrefix
+from wine.session import Session
+
 from .checks import CaseFailed, Checks
-from .display import VirtualDisplay
-from .session import Session
-from .wine import PristinePrefix
 
 CASES = []
 

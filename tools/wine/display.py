@@ -12,6 +12,18 @@ SCREEN_HEIGHT = 768
 WORK_AREA = (48, 24, 896, 704)
 
 
+def answers(name):
+    """Whether the X display `name` (":90") accepts a client."""
+    return (
+        subprocess.run(
+            ["xdpyinfo", "-display", name],
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+        ).returncode
+        == 0
+    )
+
+
 class VirtualDisplay:
     def __init__(self, first_number):
         self.number = self._free_number(first_number)
@@ -26,16 +38,6 @@ class VirtualDisplay:
         ):
             number += 1
         return number
-
-    def _answers(self):
-        return (
-            subprocess.run(
-                ["xdpyinfo", "-display", self.name],
-                stdout=subprocess.DEVNULL,
-                stderr=subprocess.DEVNULL,
-            ).returncode
-            == 0
-        )
 
     def start(self):
         # -noreset keeps root-window properties (the work area) when the last
@@ -54,7 +56,7 @@ class VirtualDisplay:
             stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL,
         )
-        if not wait_until(lambda: self._process.poll() is not None or self._answers(), 15):
+        if not wait_until(lambda: self._process.poll() is not None or answers(self.name), 15):
             self.stop()
             raise RuntimeError("Xvfb %s did not answer" % self.name)
         if self._process.poll() is not None:

@@ -1,5 +1,5 @@
-"""One case's machine: a fresh prefix on a worker's display, seeded through
-the probe, with SETUP.EXE started, driven and read back."""
+"""One run's machine: a fresh prefix on an X display, seeded through the
+probe, with SETUP.EXE started, driven and read back."""
 
 import os
 import shutil
@@ -7,7 +7,7 @@ import subprocess
 
 from . import machine_state, probe, relay, xinput
 from .probe import REG_SZ
-from .wine import CasePrefix
+from .prefix import ThrowawayPrefix
 
 PROGRAM_DIR = "C:\\Setup"
 DIALOG = "Tarvix-II PCI IDE Controller Uninstall Program"
@@ -16,14 +16,18 @@ HELP_LOG = "winhelp-requests.txt"
 
 
 class Session:
-    def __init__(self, suite, display, work_dir, locale="C.UTF-8", windows_version=None,
+    """`rig` holds what every run shares: the built programs (`tools`), the
+    `pristine` prefix and a folder for pictures (`artifacts`); the suite's
+    also takes notes."""
+
+    def __init__(self, rig, display, work_dir, locale="C.UTF-8", windows_version=None,
                  case_name=None):
-        self.suite = suite
+        self.rig = rig
         self.case_name = case_name
         self.display = display
         self.work_dir = work_dir
         self.windows_version = windows_version
-        self.prefix = CasePrefix(suite.pristine, work_dir, suite.tools, display.name, locale)
+        self.prefix = ThrowawayPrefix(rig.pristine, work_dir, rig.tools, display.name, locale)
         self.trace_path = os.path.join(work_dir, "trace.txt")
         self.program = None
 
@@ -32,7 +36,7 @@ class Session:
 
     def note(self, text):
         """A measured fact for the report, under the case's name."""
-        self.suite.note(text, self.case_name)
+        self.rig.note(text, self.case_name)
 
     # --- machine state -------------------------------------------------
     def seed(self, state, driver_inf=True):
@@ -69,19 +73,19 @@ class Session:
         real_help beside SETUP.HLP, so that F1 opens Wine's own viewer."""
         target = self.prefix.unix_path(PROGRAM_DIR)
         os.makedirs(target, exist_ok=True)
-        shutil.copy(self.suite.tools.program(), os.path.join(target, "SETUP.EXE"))
+        shutil.copy(self.rig.tools.program(), os.path.join(target, "SETUP.EXE"))
         if real_help:
             for name in ("SETUP.HLP", "SETUP.CNT"):
-                shutil.copy(self.suite.tools.built_file(name), os.path.join(target, name))
+                shutil.copy(self.rig.tools.built_file(name), os.path.join(target, name))
         else:
-            shutil.copy(self.suite.tools.stand_in(), os.path.join(target, "winhlp32.exe"))
+            shutil.copy(self.rig.tools.stand_in(), os.path.join(target, "winhlp32.exe"))
         self._launch(PROGRAM_DIR, target, trace)
 
     def start_from_floppy(self, trace=True):
         """SETUP.EXE from drive A:, which holds the files read off the floppy image."""
         floppy = os.path.join(self.work_dir, "floppy")
         os.makedirs(floppy)
-        image = self.suite.tools.built_file("SETUP.IMG")
+        image = self.rig.tools.built_file("SETUP.IMG")
         subprocess.run(["mcopy", "-m", "-i", image, "::/*", floppy], check=True,
                        env=dict(os.environ, MTOOLS_SKIP_CHECK="1"),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -137,7 +141,7 @@ class Session:
             return f.read().decode("latin-1")
 
     def program_calls(self):
-        start, end = self.suite.tools.program_image()
+        start, end = self.rig.tools.program_image()
         return relay.program_calls(self.trace(), start, end)
 
     def process_calls(self):
@@ -158,7 +162,7 @@ class Session:
         return machine_state.inf_files(self.prefix)
 
     def screenshot(self, rect, name):
-        path = os.path.join(self.suite.artifacts, name)
+        path = os.path.join(self.rig.artifacts, name)
         self.display.screenshot(rect, path)
         return path
 

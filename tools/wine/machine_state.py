@@ -24,7 +24,7 @@ HISTORY = r"HKU\.Default\InstallLocationsMRU"
 # The ten key groups of the restoration table, in table order.
 TABLE_KEYS = [HDC_0001, HDC_0002, HDC_0003, IRQ_ARB, IO_ARB, PCI_IDE, PCI_CHILD_0,
               PCI_CHILD_1, MF_CHILD_0, MF_CHILD_1]
-# Everything a case reads back: the keys the program may touch and their
+# Everything a run reads back: the keys the program may touch and their
 # neighbours, which it must not.
 WATCHED_ROOTS = [HKLM + r"System\CurrentControlSet\Services\Class",
                  HKLM + r"System\CurrentControlSet\Services\Arbitrators",

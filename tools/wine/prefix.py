@@ -1,5 +1,5 @@
 """Wine prefixes: one pristine prefix per Wine version, cached, and a cheap
-copy of it for each case with its own wineserver."""
+copy of it for each run with its own wineserver."""
 
 import os
 import shutil
@@ -13,7 +13,7 @@ from .waiting import wait_until
 # Bumped whenever the pristine prefix's settings change, so old caches go.
 SETTINGS_REVISION = "3"
 DLL_OVERRIDES = "mscoree,mshtml="
-# Files that Wine never writes after wineboot: hard-linked into each case's
+# Files that Wine never writes after wineboot: hard-linked into each run's
 # prefix instead of copied (the prefix is 600 MB, nearly all of it these).
 _SHARED_SUFFIXES = (
     ".dll", ".exe", ".drv", ".sys", ".acm", ".ocx", ".cpl", ".tlb", ".ttf",
@@ -51,7 +51,7 @@ def base_environment(prefix, display=None, locale="C.UTF-8", debug="-all"):
 
 
 def pristine_settings():
-    """Probe commands for the settings every case shares."""
+    """Probe commands for the settings every run shares."""
     return [
         # A crash ends the process instead of waiting for a click.
         ["setval", r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "4", "00000000"],
@@ -80,8 +80,12 @@ class PristinePrefix:
             cache_root, "%s-r%s" % (wine_version().replace(" ", "_"), SETTINGS_REVISION)
         )
 
+    def ready(self):
+        """Whether the prefix is made: ensure() then costs nothing."""
+        return os.path.exists(os.path.join(self.path, ".e2e-complete"))
+
     def ensure(self):
-        if os.path.exists(os.path.join(self.path, ".e2e-complete")):
+        if self.ready():
             return
         cache_root = os.path.dirname(self.path)
         # Prefixes of other Wine versions or settings, and half-made ones, go.
@@ -193,13 +197,13 @@ class Prefix:
                 pass
 
 
-class CasePrefix(Prefix):
-    """A throwaway copy of the pristine prefix for one case."""
+class ThrowawayPrefix(Prefix):
+    """A throwaway copy of the pristine prefix for one run."""
 
     def __init__(self, pristine, work_dir, tools, display, locale):
         path = os.path.join(work_dir, "prefix")
         _clone(pristine.path, path)
         super().__init__(path, base_environment(path, display, locale), tools)
-        # A persistent server for the whole case: services start once, with
+        # A persistent server for the whole run: services start once, with
         # the first probe, and not under the program's trace.
         _run(["wineserver", "-p"], self.env)
