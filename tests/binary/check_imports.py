@@ -18,7 +18,7 @@ def reviewed_imports(path):
 
 
 def main():
-    if len(sys.argv) < 4:
+    if len(sys.argv) != 4:
         sys.exit(__doc__.strip().splitlines()[-1])
     objdump, image, reviewed = sys.argv[1], sys.argv[2], reviewed_imports(sys.argv[3])
     dump = subprocess.run([objdump, "-p", image], check=True, capture_output=True, text=True).stdout
