@@ -14,7 +14,7 @@ fail() {
 }
 
 echo "demo: checking the packages it needs (tools/setup.sh installs what is missing)"
-bash tools/setup.sh || fail "set-up" "run tools/setup.sh as root (or through sudo) and read its output"
+bash tools/setup.sh || fail "set-up" "read tools/setup.sh's message above"
 
 echo "demo: building SETUP.EXE, its help and the floppy image (cmake preset mingw)"
 mkdir -p build

@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian 12 machine. Safe to repeat;
-# runs apt only when something is missing. Needs root (or sudo).
+# Installs what building and testing need on Debian 12 or 13. Safe to repeat;
+# runs apt only when something is missing. Needs root (or sudo). Asks apt to
+# simulate the whole installation before it installs anything, and takes the
+# i386 architecture back off when it added it for an installation that cannot go.
 set -euo pipefail
 
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup: needs root: run it as root, or install sudo" >&2
+        exit 1
+    fi
+    SUDO="sudo"
+fi
 
 packages=(
-    cmake g++ make libgtest-dev clang libclang-rt-14-dev python3 clang-format
+    # Unversioned names: clang and its runtime are 14 in Debian 12, 19 in Debian 13.
+    cmake g++ make libgtest-dev clang libclang-rt-dev python3 clang-format
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     halibut mtools dosfstools # the help file and the floppy image
     wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
 )
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    echo "setup: adding the i386 architecture (for wine32)"
-    $SUDO dpkg --add-architecture i386
-    $SUDO apt-get update -qq
-fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -41,15 +44,40 @@ show_progress() {
     }'
 }
 
+# Runs one apt-get command quietly; on failure shows the command and apt's own
+# errors (which name the package), and undoes an architecture added for it.
+apt_or_fail() {
+    local errors
+    if ! errors=$($SUDO env DEBIAN_FRONTEND=noninteractive apt-get "$@" 2>&1 >/dev/null); then
+        echo "setup: this failed: apt-get $*" >&2
+        echo "$errors" | grep -E '^(E|W):' >&2 || echo "$errors" >&2
+        if [ "${added_i386:-}" = yes ]; then
+            $SUDO dpkg --remove-architecture i386 && echo "setup: took the i386 architecture off again" >&2
+        fi
+        exit 1
+    fi
+}
+
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "setup: installing ${missing[*]} (a few minutes the first time)"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "setup: adding the i386 architecture (for wine32)"
+        $SUDO dpkg --add-architecture i386
+        added_i386=yes
+    fi
     echo "setup: reading the package lists (apt-get update)"
-    $SUDO apt-get update -qq
+    apt_or_fail update -qq
+    echo "setup: checking that every package can be installed (apt-get install --simulate)"
+    apt_or_fail install --simulate -qq "${missing[@]}"
+    added_i386=""
     # With recommends: Wine's fonts and X's keyboard data come that way, and the
     # suite is tested with them. The status lines go to standard output, with
     # apt's and dpkg's own messages, of which only they are shown.
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o APT::Status-Fd=1 \
-        "${missing[@]}" | show_progress
+    if ! $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o APT::Status-Fd=1 \
+        "${missing[@]}" | show_progress; then
+        echo "setup: this failed: apt-get install -y ${missing[*]} (apt's messages above)" >&2
+        exit 1
+    fi
     echo "setup: installed"
 fi
 

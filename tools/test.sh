@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the host unit tests (plain and sanitized), a short fuzz run, the SETUP.EXE
 # build with its binary checks, and the end-to-end suite under Wine.
-# Ends with the time taken and then the line "N passed, N failed".
+# Ends with the time taken and then the line "N passed, N failed"; a failed set-up
+# counts as one failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-
-bash tools/setup.sh || { echo "test: set-up failed: run tools/setup.sh as root and read its output"; exit 1; }
 
 passed=0
 failed=0
@@ -59,11 +58,17 @@ run_e2e() {
 
 mkdir -p build
 start=$(date +%s)
-run_preset host
-run_preset host-asan
-run_preset mingw
-run_e2e
-run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
+if bash tools/setup.sh; then
+    run_preset host
+    run_preset host-asan
+    run_preset mingw
+    run_e2e
+    run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
+else
+    echo "test: set-up failed (tools/setup.sh's message above); nothing was built or run"
+    failed_steps+=("set-up")
+    failed=1
+fi
 
 echo
 if [ "${#failed_steps[@]}" -gt 0 ]; then echo "failed: ${failed_steps[*]}"; fi

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Tries the README's two commands as a new user would: makes a fresh Debian root
+# of the named release with debootstrap (minbase, git only), clones this
+# checkout's current commit into it, and runs the commands there as root. Prints
+# each command's exit code, time and last line. Removes the root afterwards, also
+# when interrupted. As root; installs debootstrap on the host when it is missing.
+#
+# Usage: tools/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
+# Exits non-zero when a command fails. FRESH_DEBIAN_MIRROR overrides the mirror.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+commands=("tools/demo.sh" "tools/test.sh")
+if [ "${1:-}" = "--test-only" ]; then
+    commands=("tools/test.sh")
+    shift
+fi
+if [ $# -ne 1 ]; then
+    sed -n 's/^# Usage: //p' "$0" >&2
+    exit 2
+fi
+release=$1
+mirror=${FRESH_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+commit=$(git rev-parse HEAD)
+say() { echo "fresh-debian $release: $*"; }
+
+# A root of its own for each run, so two runs never meet.
+root=$(mktemp -d "/var/tmp/fresh-debian-$release.XXXXXX")
+bootstrap_log=$root.debootstrap.log
+mounted=()
+
+# Ends what still runs inside the root, unmounts in reverse order, removes it.
+clean_up() {
+    trap - EXIT INT TERM
+    local pid
+    for pid in /proc/[0-9]*; do
+        [ "$(readlink "$pid/root" 2>/dev/null)" = "$root" ] && kill -KILL "${pid#/proc/}" 2>/dev/null
+    done
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
+    done
+    rm -rf --one-file-system "$root"
+    rm -f "$bootstrap_log"
+}
+trap clean_up EXIT
+trap 'say "interrupted"; exit 130' INT TERM
+
+mount_in_root() { # TYPE-OR---bind SOURCE TARGET
+    mkdir -p "$root$3"
+    if [ "$1" = --bind ]; then mount --bind "$2" "$root$3"; else mount -t "$1" "$2" "$root$3"; fi
+    mounted+=("$root$3")
+}
+
+if ! command -v debootstrap >/dev/null; then
+    say "installing debootstrap"
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+fi
+say "making the root in $root (debootstrap, minbase, git)"
+started=$(date +%s)
+if ! debootstrap --variant=minbase --include=git,ca-certificates "$release" "$root" "$mirror" \
+    >"$bootstrap_log" 2>&1; then
+    tail -n 20 "$bootstrap_log"
+    say "debootstrap failed (its last lines above)"
+    exit 1
+fi
+say "root made in $(($(date +%s) - started)) s"
+
+mount_in_root proc proc /proc
+mount_in_root sysfs sys /sys
+mount_in_root --bind /dev /dev
+mount_in_root devpts devpts /dev/pts
+mount_in_root tmpfs tmpfs /dev/shm
+cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+
+git clone -q --no-hardlinks "$PWD" "$root/root/project"
+git -C "$root/root/project" checkout -q --detach "$commit"
+say "cloned $commit"
+
+failures=0
+for command in "${commands[@]}"; do
+    log="/root/$(basename "$command" .sh).log"
+    say "running $command (output in the root's $log)"
+    started=$(date +%s)
+    rc=0
+    chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        bash -c "cd /root/project && bash $command </dev/null >$log 2>&1" || rc=$?
+    last=$(grep -v '^[[:space:]]*$' "$root$log" | tail -n 1)
+    echo "$command: exit $rc, $(($(date +%s) - started)) s, last line: $last"
+    if [ "$rc" -ne 0 ]; then
+        failures=$((failures + 1))
+        tail -n 40 "$root$log"
+    fi
+done
+[ "$failures" -eq 0 ]
