@@ -1,20 +1,22 @@
 #!/usr/bin/env python3
-"""Checks that every instruction in the code sections of a built SETUP.EXE
-belongs to the 386's application integer instruction set, so that the program
-runs on every CPU Windows 95 runs on (386DX, 486, Pentium, K5/K6, 6x86).
+"""Checks that every instruction in the executable sections of a built
+SETUP.EXE belongs to the 386's application integer instruction set, so that the
+program runs on every CPU Windows 95 runs on (386DX, 486, Pentium, K5/K6, 6x86).
 Newer instructions (cmov, the 0F 1F long nop, bswap, cmpxchg, cpuid, MMX, SSE,
 x87) fail the check with their address.
 
-The linker puts the constructor and destructor lists in the code section;
-they are skipped by their extent, found through the link map and the lists'
-own -1 ... 0 framing. Any other bytes that do not decode fail the check.
+The constructor and destructor lists are data, which some linkers put in the
+code section: each is found through the link map and its own -1 ... 0
+framing, and skipped if it lies in an executable section. Any other bytes that
+do not decode fail the check.
 
 Usage: check_instructions.py OBJDUMP SETUP.EXE SETUP.map
 """
 import re
-import struct
 import subprocess
 import sys
+
+from pe_image import PEImage, BadImage
 
 # Intel-syntax names as objdump prints them. Only what a program may execute
 # at user level; privileged and x87 instructions are not expected here.
@@ -36,57 +38,42 @@ PREFIXES = {"rep", "repz", "repnz", "repe", "repne", "lock", "data16", "addr16",
 WITHOUT_OPERANDS = {"nop"}
 
 
-def code_sections(objdump, image):
-    """(name, address, size, file offset) of each section flagged CODE."""
-    out = subprocess.run([objdump, "-h", image], check=True, capture_output=True,
-                         text=True).stdout.splitlines()
-    sections = []
-    for line, flags in zip(out, out[1:]):
-        fields = line.split()
-        if len(fields) == 7 and fields[0].isdigit() and "CODE" in flags:
-            sections.append((fields[1], int(fields[3], 16), int(fields[2], 16),
-                             int(fields[5], 16)))
-    return sections
+FRAMED_LISTS = [("constructor list", "__CTOR_LIST__"), ("destructor list", "__DTOR_LIST__")]
 
 
-def symbol(link_map, name):
-    found = re.search(r"^\s+0x([0-9a-f]+)\s+%s = \.$" % re.escape(name), link_map, re.M)
-    if not found:
-        sys.exit("link map: no %s" % name)
-    return int(found.group(1), 16)
+def map_address(link_map, name):
+    """Address the link map gives name, under the script's two spellings (C's
+    name with and without its leading underscore), assigned (name = .) or
+    provided (PROVIDE (name = .)); an unused PROVIDE has no address."""
+    found = set(re.findall(r"^\s+0x([0-9a-f]+)\s+(?:PROVIDE \(\s*)?_?%s\b" % re.escape(name),
+                           link_map, re.M))
+    if len(found) != 1:
+        sys.exit("link map: %d addresses for %s" % (len(found), name))
+    return int(found.pop(), 16)
 
 
-def framed_list_end(read_word, start, what):
-    """End of a -1, entries..., 0 list at start."""
-    if read_word(start) != 0xFFFFFFFF:
-        sys.exit("%s at %#x does not start with -1: is the link map from this build?" %
-                 (what, start))
-    at = start + 4
-    while read_word(at) != 0:
+def framed_list(image, what, address):
+    """(section, start, end) of the -1, entries..., 0 list at address."""
+    rva = address - image.image_base
+    section = next((s for s in image.sections if s.holds(rva, 4)), None)
+    if section is None:
+        sys.exit("the %s at %#x lies in no section" % (what, address))
+    if image.word(rva) != 0xFFFFFFFF:
+        sys.exit("the %s at %#x does not start with -1: is the link map from this build?" %
+                 (what, address))
+    at = rva + 4
+    while section.holds(at, 4) and image.word(at):
         at += 4
-    return at + 4
-
-
-def data_ranges(image_bytes, sections, link_map):
-    """[start, end) of the constructor and destructor lists, which must follow each other."""
-    def read_word(address):
-        for _, start, size, offset in sections:
-            if start <= address and address + 4 <= start + size:
-                return struct.unpack_from("<I", image_bytes, offset + address - start)[0]
-        sys.exit("address %#x lies outside the code sections" % address)
-
-    ctors = symbol(link_map, "__CTOR_LIST__")
-    dtors = symbol(link_map, "__DTOR_LIST__")
-    ctors_end = framed_list_end(read_word, ctors, "the constructor list")
-    if ctors_end != dtors:
-        sys.exit("the destructor list does not follow the constructor list")
-    return [(ctors, framed_list_end(read_word, dtors, "the destructor list"))]
+    if not section.holds(at, 4):
+        sys.exit("the %s at %#x runs past the end of %s" % (what, address, section.name))
+    return section, address, image.image_base + at + 4
 
 
 def code_ranges(sections, skipped):
+    """[start, end) of the executable bytes, less the skipped ranges."""
     ranges = []
-    for _, start, size, _ in sections:
-        at, end = start, start + size
+    for start, end in sections:
+        at = start
         for skip_start, skip_end in sorted(skipped):
             if at <= skip_start < end:
                 ranges.append((at, skip_start))
@@ -95,48 +82,67 @@ def code_ranges(sections, skipped):
     return [(a, b) for a, b in ranges if a < b]
 
 
-def instructions(objdump, image, start, end):
-    """(address, mnemonic, has operands, text) of each instruction in [start, end)."""
+def instructions(objdump, image_path, start, end):
+    """(address, length, mnemonic, has operands, text) of each instruction in [start, end)."""
+    # -D: whatever the section's flags mean to objdump; -z: zeros too; one
+    # line per instruction however long.
     out = subprocess.run(
-        [objdump, "-d", "-z", "-M", "intel", "--start-address=%#x" % start,
-         "--stop-address=%#x" % end, image],
+        [objdump, "-D", "-z", "-M", "intel", "--insn-width=16", "--start-address=%#x" % start,
+         "--stop-address=%#x" % end, image_path],
         check=True, capture_output=True, text=True).stdout
     for line in out.splitlines():
         fields = line.split("\t")
-        if len(fields) < 3 or not re.match(r"\s*[0-9a-f]+:$", fields[0]):
-            continue  # headers, labels, and the byte-only continuation of a long instruction
+        if len(fields) < 3 or not fields[2].strip() or not re.match(r"\s*[0-9a-f]+:$", fields[0]):
+            continue  # headers and labels; a line not understood leaves a gap, which fails
         words = fields[2].split()
         while len(words) > 1 and words[0] in PREFIXES:
             words = words[1:]
-        yield int(fields[0].strip().rstrip(":"), 16), words[0], len(words) > 1, fields[2].strip()
+        yield (int(fields[0].strip().rstrip(":"), 16), len(fields[1].split()), words[0],
+               len(words) > 1, fields[2].strip())
 
 
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__.strip().splitlines()[-1])
-    objdump, image, map_path = sys.argv[1:]
-    with open(image, "rb") as f:
-        image_bytes = f.read()
+    objdump, image_path, map_path = sys.argv[1:]
+    with open(image_path, "rb") as f:
+        image = PEImage(f.read())
     with open(map_path) as f:
         link_map = f.read()
-    sections = code_sections(objdump, image)
-    if not sections:
-        sys.exit("no code section found")
-    skipped = data_ranges(image_bytes, sections, link_map)
+    executable = [s for s in image.sections if s.executable and s.size]
+    if not executable:
+        sys.exit("no executable section found")
+    extents = [(image.image_base + s.rva, image.image_base + s.rva + s.size) for s in executable]
+
+    lists = {what: framed_list(image, what, map_address(link_map, name))
+             for what, name in FRAMED_LISTS}
+    skipped = [(start, end) for section, start, end in lists.values() if section.executable]
 
     count, failures = 0, []
-    for start, end in code_ranges(sections, skipped):
-        for address, mnemonic, has_operands, text in instructions(objdump, image, start, end):
+    for start, end in code_ranges(extents, skipped):
+        at = start
+        for address, length, mnemonic, has_operands, text in instructions(objdump, image_path,
+                                                                         start, end):
+            if address != at:
+                failures.append("not disassembled: %#x-%#x" % (at, address))
+            at = address + length
             count += 1
             if mnemonic not in I386_INTEGER or (has_operands and mnemonic in WITHOUT_OPERANDS):
-                failures.append("%#x: %s" % (address, text))
-    print("%d instructions in %s; skipped as data: %s" % (
-        count, ", ".join(s[0] for s in sections),
-        ", ".join("%#x-%#x" % r for r in skipped)))
+                failures.append("not a 386 integer instruction at %#x: %s" % (address, text))
+        if at != end:
+            failures.append("not disassembled: %#x-%#x" % (at, end))
+    print("%d instructions in %s" % (count, ", ".join(
+        "%s %#x-%#x" % (s.name, *extent) for s, extent in zip(executable, extents))))
+    for what, (section, start, end) in lists.items():
+        print("%s %#x-%#x in %s: %s" % (what, start, end, section.name,
+                                         "skipped" if section.executable else "not code"))
     for failure in failures:
-        print("not a 386 integer instruction at " + failure)
+        print(failure)
     sys.exit(1 if failures or count == 0 else 0)
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except BadImage as error:
+        sys.exit("%s: %s" % (sys.argv[2], error))

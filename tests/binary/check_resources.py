@@ -8,6 +8,8 @@ Usage: check_resources.py SETUP.EXE ICON.ico
 import struct
 import sys
 
+from pe_image import PEImage, BadImage, RESOURCE_DIRECTORY
+
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 ZH_TW, EN_US = 0x0404, 0x0409
 
@@ -64,33 +66,21 @@ def expect(what, actual, expected):
 
 def resources(image):
     """{(type, id, language): bytes} of the image's resource section."""
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    sections, optional_size = struct.unpack_from("<H12xH", image, pe + 6)
-    optional = pe + 24
-    root_rva = struct.unpack_from("<I", image, optional + 96 + 2 * 8)[0]
-    table = optional + optional_size
-    spans = [struct.unpack_from("<8xIIII", image, table + 40 * i) for i in range(sections)]
-
-    def at(rva):
-        for size, address, _, raw in spans:
-            if address <= rva < address + size:
-                return raw + rva - address
-        raise ValueError(f"RVA {rva:#x} outside every section")
-
-    root = at(root_rva)
+    root = image.offset(image.directory(RESOURCE_DIRECTORY)[0])
 
     def entries(directory):
-        named, ids = struct.unpack_from("<12xHH", image, root + directory)
+        named, ids = image.unpack("<12xHH", root + directory)
         for i in range(named + ids):
-            name, offset = struct.unpack_from("<II", image, root + directory + 16 + 8 * i)
+            name, offset = image.unpack("<II", root + directory + 16 + 8 * i)
             yield name, offset & 0x7FFFFFFF
 
     found = {}
     for kind, kinds in entries(0):
         for number, numbers in entries(kinds):
             for language, leaf in entries(numbers):
-                rva, size = struct.unpack_from("<II", image, root + leaf)
-                found[(kind, number, language)] = image[at(rva):at(rva) + size]
+                rva, size = image.unpack("<II", root + leaf)
+                start = image.offset(rva, size)
+                found[(kind, number, language)] = image.data[start:start + size]
     return found
 
 
@@ -213,7 +203,7 @@ def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__.strip().splitlines()[-1])
     with open(sys.argv[1], "rb") as f:
-        found = resources(f.read())
+        found = resources(PEImage(f.read()))
     with open(sys.argv[2], "rb") as f:
         icon_file = f.read()
     check_dialog("template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION)
@@ -236,4 +226,7 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    try:
+        main()
+    except BadImage as error:
+        sys.exit(f"{sys.argv[1]}: {error}")
