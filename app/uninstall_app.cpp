@@ -17,12 +17,12 @@ BOOL CUninstallApp::InitInstance() {
     return FALSE; // no message loop: the program ends here
 }
 
-BOOL CUninstallApp::OnCommand(UINT id, HWND dialog, UINT templateId) {
+BOOL CUninstallApp::RouteThroughCommandMap(UINT id, HWND dialog, UINT templateId) {
     switch (id) {
     case ID_HELP:
         OnHelp(dialog, templateId);
         return TRUE;
     default:
-        return CWinApp::OnCommand(id, dialog, templateId);
+        return CWinApp::RouteThroughCommandMap(id, dialog, templateId);
     }
 }

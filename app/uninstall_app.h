@@ -9,5 +9,5 @@ class CUninstallApp : public CWinApp {
     BOOL InitInstance() override;
 
     // The command map: Help goes to the default help handler.
-    BOOL OnCommand(UINT id, HWND dialog, UINT templateId) override;
+    BOOL RouteThroughCommandMap(UINT id, HWND dialog, UINT templateId) override;
 };

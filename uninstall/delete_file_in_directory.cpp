@@ -12,7 +12,7 @@ int DeleteFileInDirectory(LPCSTR directory, LPCSTR fileName) {
     }
     std::memcpy(path, directory, directoryLength);
     std::memcpy(path + directoryLength, fileName, nameBytes);
-    // DeleteFileA itself rather than the C runtime's remove(), which only wraps it.
+    // DeleteFileA itself: SETUP.EXE has no C runtime to offer a file-removal routine.
     DeleteFileA(path);
     return 1;
 }

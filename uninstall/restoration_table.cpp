@@ -2,16 +2,19 @@
 
 namespace {
 
-constexpr LPCSTR kHdc0001 = "System\\CurrentControlSet\\Services\\Class\\hdc\\0001";
-constexpr LPCSTR kHdc0002 = "System\\CurrentControlSet\\Services\\Class\\hdc\\0002";
-constexpr LPCSTR kHdc0003 = "System\\CurrentControlSet\\Services\\Class\\hdc\\0003";
-constexpr LPCSTR kIrqArb = "System\\CurrentControlSet\\Services\\Arbitrators\\IRQArb";
-constexpr LPCSTR kIoArb = "System\\CurrentControlSet\\Services\\Arbitrators\\IOArb";
-constexpr LPCSTR kPciIde = "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02";
-constexpr LPCSTR kPciChild0 = "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02\\Child0000";
-constexpr LPCSTR kPciChild1 = "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02\\Child0001";
-constexpr LPCSTR kMfChild0 = "Enum\\MF\\CHILD0000\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_05&FUNC_02";
-constexpr LPCSTR kMfChild1 = "Enum\\MF\\CHILD0001\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_05&FUNC_02";
+// The key groups as the rows name them, in the order of kKeyGroupPaths.
+enum : unsigned char {
+    kHdc0001,
+    kHdc0002,
+    kHdc0003,
+    kIrqArb,
+    kIoArb,
+    kPciIde,
+    kPciChild0,
+    kPciChild1,
+    kMfChild0,
+    kMfChild1,
+};
 
 // "(標準的硬碟驅動程式)" in Big5, written unchanged whatever the code page.
 constexpr LPCSTR kMfgBig5 = "\x28\xBC\xD0\xB7\xC7\xAA\xBA\xB5\x77\xBA\xD0"
@@ -23,8 +26,21 @@ constexpr EditKind Delete = EditKind::Delete;
 } // namespace
 
 // clang-format off
+constexpr LPCSTR kKeyGroupPaths[kKeyGroupCount] = {
+    "System\\CurrentControlSet\\Services\\Class\\hdc\\0001",               // kHdc0001
+    "System\\CurrentControlSet\\Services\\Class\\hdc\\0002",               // kHdc0002
+    "System\\CurrentControlSet\\Services\\Class\\hdc\\0003",               // kHdc0003
+    "System\\CurrentControlSet\\Services\\Arbitrators\\IRQArb",            // kIrqArb
+    "System\\CurrentControlSet\\Services\\Arbitrators\\IOArb",             // kIoArb
+    "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02",                 // kPciIde
+    "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02\\Child0000",      // kPciChild0
+    "Enum\\PCI\\VEN_5A7C&DEV_61E4\\BUS_00&DEV_05&FUNC_02\\Child0001",      // kPciChild1
+    "Enum\\MF\\CHILD0000\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_05&FUNC_02",    // kMfChild0
+    "Enum\\MF\\CHILD0001\\PCI&VEN_5A7C&DEV_61E4&BUS_00&DEV_05&FUNC_02",    // kMfChild1
+};
+
 constexpr RestorationRow kRestorationTable[kRestorationRowCount] = {
-    // key          edit    value name          type        data                                                                  bytes
+    // group        edit    value name          type        data                                                                  bytes
     {kHdc0001,   Set,    "InfPath",          REG_SZ,     "MSHDC.INF",                                                            10},
     {kHdc0001,   Set,    "InfSection",       REG_SZ,     "UNKNOWN_PCI_IDE",                                                      16},
     {kHdc0001,   Set,    "DriverDesc",       REG_SZ,     "Standard Dual PCI IDE Controller",                                     33},
@@ -78,5 +94,50 @@ constexpr bool CountsMatchData() {
     return true;
 }
 static_assert(CountsMatchData(), "a byte count does not match its data");
+
+// Each row belongs to the group it follows or to the next one, starting at the
+// first: so the rows run through all ten groups in order, and no group's
+// edits are split by another's.
+constexpr bool RowsRunThroughTheGroupsInOrder() {
+    std::size_t groupsBegun = 0;
+    for (const RestorationRow& row : kRestorationTable) {
+        if (row.group == groupsBegun) {
+            ++groupsBegun;
+        } else if (row.group + std::size_t{1} != groupsBegun) {
+            return false;
+        }
+    }
+    return groupsBegun == kKeyGroupCount;
+}
+static_assert(RowsRunThroughTheGroupsInOrder(), "a row is out of its key group's place");
+
+// The registry ignores letter case in key names.
+constexpr char FoldCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool SameKey(LPCSTR a, LPCSTR b) {
+    std::size_t i = 0;
+    while (FoldCase(a[i]) == FoldCase(b[i])) {
+        if (a[i] == '\0') {
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
+// Each key belongs to one group only: it is opened once.
+constexpr bool EveryKeyInOneGroup() {
+    for (std::size_t i = 0; i < kKeyGroupCount; ++i) {
+        for (std::size_t j = i + 1; j < kKeyGroupCount; ++j) {
+            if (SameKey(kKeyGroupPaths[i], kKeyGroupPaths[j])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(EveryKeyInOneGroup(), "two key groups name the same key");
 
 } // namespace

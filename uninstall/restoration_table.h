@@ -6,12 +6,16 @@
 
 #include <cstddef>
 
-enum class EditKind { Set, Delete };
+// The keys under HKEY_LOCAL_MACHINE, in the order they are restored. Each is a
+// key group: opened once for its edits and closed before the next.
+constexpr std::size_t kKeyGroupCount = 10;
+extern const LPCSTR kKeyGroupPaths[kKeyGroupCount];
 
-// One value edit under a key of HKEY_LOCAL_MACHINE. Consecutive rows with the
-// same key form a key group, opened once and closed before the next.
+enum class EditKind : unsigned char { Set, Delete };
+
+// One value edit. A group's edits are consecutive rows, the groups in order.
 struct RestorationRow {
-    LPCSTR key;
+    unsigned char group; // index into kKeyGroupPaths
     EditKind edit;
     LPCSTR name;
     DWORD type;  // Set only

@@ -3,14 +3,13 @@
 
 int RestoreStandardIdeRegistry() {
     std::size_t row = 0;
-    while (row < kRestorationRowCount) {
-        LPCSTR groupKey = kRestorationTable[row].key;
+    for (std::size_t group = 0; group < kKeyGroupCount; ++group) {
         HKEY key;
-        if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, groupKey, &key) != ERROR_SUCCESS) {
+        if (OpenKeyAllAccess(HKEY_LOCAL_MACHINE, kKeyGroupPaths[group], &key) != ERROR_SUCCESS) {
             return 0; // this group and all later ones stay untouched; nothing is undone
         }
         // Every edit of the group is tried: a failed one does not stop the rest.
-        for (; row < kRestorationRowCount && kRestorationTable[row].key == groupKey; ++row) {
+        for (; row < kRestorationRowCount && kRestorationTable[row].group == group; ++row) {
             const RestorationRow& edit = kRestorationTable[row];
             if (edit.edit == EditKind::Set) {
                 RegSetValueExA(key, edit.name, 0, edit.type,

@@ -4,7 +4,7 @@
 #include "dialog_resource.h"
 #include "win_app.h"
 
-CDialog::CDialog(UINT templateId, CDialog* parent) : m_templateId(templateId), m_pParent(parent) {}
+CDialog::CDialog(UINT templateId) : m_templateId(templateId) {}
 
 INT_PTR CDialog::DoModal() {
     HINSTANCE instance = CWinApp::Current()->m_hInstance;
@@ -30,9 +30,6 @@ INT_PTR CDialog::DoModal() {
 }
 
 HWND CDialog::ModalOwner() const {
-    if (m_pParent != nullptr) {
-        return m_pParent->m_hWnd;
-    }
     CDialog* mainWindow = CWinApp::Current()->m_pMainWnd;
     return mainWindow != nullptr && mainWindow != this ? mainWindow->m_hWnd : nullptr;
 }
@@ -75,7 +72,7 @@ INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
         // Buttons, menus and the dialog keys all arrive with notification code 0.
-        return HIWORD(wParam) == 0 && OnCommand(LOWORD(wParam));
+        return HIWORD(wParam) == 0 && DispatchCommand(LOWORD(wParam));
     case WM_SYSCOMMAND:
         return OnSysCommand(static_cast<UINT>(wParam), lParam);
     case WM_PAINT:
@@ -87,7 +84,9 @@ INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-BOOL CDialog::OnCommand(UINT id) {
+// OK and Cancel go to the dialog's own handlers, any other command to the
+// application's command map.
+BOOL CDialog::DispatchCommand(UINT id) {
     switch (id) {
     case IDOK:
         OnOK();
@@ -96,7 +95,7 @@ BOOL CDialog::OnCommand(UINT id) {
         OnCancel();
         return TRUE;
     default:
-        return CWinApp::Current()->OnCommand(id, m_hWnd, m_templateId);
+        return CWinApp::Current()->RouteThroughCommandMap(id, m_hWnd, m_templateId);
     }
 }
 

@@ -6,9 +6,8 @@
 
 class CDialog {
   public:
-    // parent: the owner; without one the application's main window owns the
-    // dialog, if it has a window by then.
-    explicit CDialog(UINT templateId, CDialog* parent = nullptr);
+    // The application's main window owns the dialog, if it has a window by then.
+    explicit CDialog(UINT templateId);
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
@@ -37,12 +36,11 @@ class CDialog {
   private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL OnCommand(UINT id);
+    BOOL DispatchCommand(UINT id);
     HWND ModalOwner() const;
     void EnableOwner();
 
     UINT m_templateId;
-    CDialog* m_pParent;
     bool m_templateAllowsCentring = false;
     HWND m_disabledOwner = nullptr;
 };

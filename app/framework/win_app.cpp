@@ -51,7 +51,7 @@ int CWinApp::ExitInstance() {
     return 0;
 }
 
-BOOL CWinApp::OnCommand(UINT, HWND, UINT) {
+BOOL CWinApp::RouteThroughCommandMap(UINT, HWND, UINT) {
     return FALSE;
 }
 

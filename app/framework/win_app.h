@@ -26,7 +26,7 @@ class CWinApp {
 
     // The command map: routes a command that a dialog (its window and
     // template) does not handle itself. FALSE when no route exists.
-    virtual BOOL OnCommand(UINT id, HWND dialog, UINT templateId);
+    virtual BOOL RouteThroughCommandMap(UINT id, HWND dialog, UINT templateId);
 
     // The default help handler: the help topic of the dialog's template.
     void OnHelp(HWND dialog, UINT templateId);

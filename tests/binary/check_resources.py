@@ -171,14 +171,16 @@ def check_version(data):
     expect("version blocks", sorted(blocks), ["StringFileInfo", "VarFileInfo"])
     tables = list(version_children(data, *blocks["StringFileInfo"]))
     expect("string tables", [t[0] for t in tables], ["040904b0"])
-    strings = [(k, v.decode("utf-16-le").rstrip("\0"))
+    # Each value as stored, its terminator included: one zero, not two.
+    strings = [(k, v.decode("utf-16-le"))
                for k, v, _, _ in version_children(data, tables[0][2], tables[0][3])]
     expect("version keys", [k for k, _ in strings], [k for k, _ in VERSION_STRINGS])
     for (key, value), (_, want) in zip(strings, VERSION_STRINGS):
-        if want is not None:
-            expect(f"version {key}", value, want)
-        else:
-            expect(f"version {key} is filled", bool(value), True)
+        text = value.split("\0")[0]
+        if want is None:  # a text of our choosing
+            expect(f"version {key} is filled", bool(text), True)
+            want = text
+        expect(f"version {key}", value, want + "\0")
     (key, translation, _, _), = version_children(data, *blocks["VarFileInfo"])
     expect("Translation", (key, struct.unpack("<HH", translation)), ("Translation", (0x0409, 0x04B0)))
 

@@ -22,8 +22,8 @@ void PutText(HKEY root, const std::string& path, const std::string& name, const 
 
 void InstallDriver(const emulated::Bytes& sourcePath, DWORD sourceType) {
     emulated::Reset();
-    for (const RestorationRow& row : kRestorationTable) {
-        emulated::AddKey(HKEY_LOCAL_MACHINE, row.key);
+    for (LPCSTR key : kKeyGroupPaths) {
+        emulated::AddKey(HKEY_LOCAL_MACHINE, key);
     }
     emulated::PutValue(HKEY_LOCAL_MACHINE, kSetupKey, "SourcePath", sourceType, sourcePath);
     PutText(HKEY_USERS, kHistoryKey, "a", "E:\\");
