@@ -1,8 +1,7 @@
 """Finds the built programs in the MinGW build tree."""
 
 import os
-import re
-import subprocess
+import struct
 
 
 class Tools:
@@ -33,8 +32,10 @@ class Tools:
 
     def program_image(self):
         """The program's image as loaded at its preferred base: (start, end)."""
-        headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", self.program()],
-                                 capture_output=True, text=True, check=True).stdout
-        base = int(re.search(r"^ImageBase\s+([0-9a-fA-F]+)", headers, re.M).group(1), 16)
-        size = int(re.search(r"^SizeOfImage\s+([0-9a-fA-F]+)", headers, re.M).group(1), 16)
+        with open(self.program(), "rb") as f:
+            image = f.read(4096)
+        # The PE32 optional header follows the 4-byte signature and the 20-byte
+        # file header; ImageBase is at its offset 28, SizeOfImage at 56.
+        optional = struct.unpack_from("<I", image, 0x3C)[0] + 24
+        base, size = (struct.unpack_from("<I", image, optional + at)[0] for at in (28, 56))
         return base, base + size
