@@ -79,7 +79,7 @@ def main():
     os.makedirs(os.path.join(BUILD, "e2e-work"), exist_ok=True)
     # Beside the cache, on its file system: the prefix hard-links the cache's files.
     work_dir = tempfile.mkdtemp(prefix="measure-", dir=os.path.join(BUILD, "e2e-work"))
-    display = VirtualDisplay(70)
+    display = VirtualDisplay()
     display.start()
     prefix = None
     try:

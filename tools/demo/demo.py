@@ -12,6 +12,7 @@ screenshot is saved and "Yes" is pressed."""
 import argparse
 import os
 import shutil
+import subprocess
 import sys
 import textwrap
 
@@ -21,7 +22,7 @@ sys.path.insert(0, os.path.dirname(HERE))
 sys.dont_write_bytecode = True
 
 from wine import machine_state, probe  # noqa: E402
-from wine.display import VirtualDisplay, answers  # noqa: E402
+from wine.display import VirtualDisplay  # noqa: E402
 from wine.prefix import PristinePrefix  # noqa: E402
 from wine.session import DIALOG, Session  # noqa: E402
 from wine.tools import Tools  # noqa: E402
@@ -49,7 +50,9 @@ class UserDisplay:
         self.name = name
 
     def check(self):
-        if not answers(self.name):
+        answers = subprocess.run(["xdpyinfo", "-display", self.name], stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL).returncode == 0
+        if not answers:
             raise DemoFailed("DISPLAY=%s does not answer: check it (and XAUTHORITY under sudo), "
                              "or unset DISPLAY to run on a private Xvfb" % self.name)
 
@@ -131,12 +134,12 @@ def main():
     shutil.rmtree(DEMO_DIR, ignore_errors=True)
     os.makedirs(MACHINE_DIR)
     user_display = os.environ.get("DISPLAY")
-    display = UserDisplay(user_display) if user_display else VirtualDisplay(80)
+    display = UserDisplay(user_display) if user_display else VirtualDisplay()
     if user_display:
         display.check()
     else:
-        step("starting a private X server (Xvfb %s)" % display.name)
         display.start()
+        step("started a private X server (Xvfb %s)" % display.name)
     session = None
     try:
         step("creating the demo machine (Windows 95, Tarvix-II driver installed) in %s"

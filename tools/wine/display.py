@@ -1,66 +1,67 @@
-"""A private X server (Xvfb) for one worker: started and stopped by process id."""
+"""A private X server (Xvfb) for one worker: started and stopped by process id.
+Xvfb picks a free display number itself and tells it through a pipe, so the
+server used is always the one started here, never one that merely answers."""
 
 import os
+import select
 import subprocess
-
-from .waiting import wait_until
+import tempfile
+import time
 
 SCREEN_WIDTH = 1024
 SCREEN_HEIGHT = 768
 # Deliberately off-centre, so centring in the work area differs from centring
 # on the screen: left, top, width, height.
 WORK_AREA = (48, 24, 896, 704)
-
-
-def answers(name):
-    """Whether the X display `name` (":90") accepts a client."""
-    return (
-        subprocess.run(
-            ["xdpyinfo", "-display", name],
-            stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL,
-        ).returncode
-        == 0
-    )
+START_TIMEOUT = 30
 
 
 class VirtualDisplay:
-    def __init__(self, first_number):
-        self.number = self._free_number(first_number)
-        self.name = ":%d" % self.number
+    def __init__(self):
+        self.name = None
         self._process = None
-
-    @staticmethod
-    def _free_number(first):
-        number = first
-        while os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists(
-            "/tmp/.X11-unix/X%d" % number
-        ):
-            number += 1
-        return number
+        self._log = None
 
     def start(self):
-        # -noreset keeps root-window properties (the work area) when the last
-        # client disconnects.
-        self._process = subprocess.Popen(
-            [
-                "Xvfb",
-                self.name,
-                "-screen",
-                "0",
-                "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT),
-                "-noreset",
-                "-nolisten",
-                "tcp",
-            ],
-            stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL,
-        )
-        if not wait_until(lambda: self._process.poll() is not None or answers(self.name), 15):
+        try:
+            self._start()
+        except BaseException:
             self.stop()
-            raise RuntimeError("Xvfb %s did not answer" % self.name)
-        if self._process.poll() is not None:
-            raise RuntimeError("Xvfb %s ended at start" % self.name)
+            raise
+
+    def _start(self):
+        read_end, write_end = os.pipe()
+        # Xvfb's messages, for the error should it end at start; unnamed, so private.
+        self._log = tempfile.TemporaryFile()
+        # -displayfd: Xvfb takes the first display whose sockets it can bind
+        # (the abstract one too, which a chroot beside us shares) and writes
+        # the number once it accepts clients. -noreset keeps root-window
+        # properties (the work area) when the last client disconnects.
+        try:
+            self._process = subprocess.Popen(
+                [
+                    "Xvfb",
+                    "-displayfd",
+                    str(write_end),
+                    "-screen",
+                    "0",
+                    "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT),
+                    "-noreset",
+                    "-nolisten",
+                    "tcp",
+                ],
+                pass_fds=(write_end,),
+                stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL,
+                stderr=self._log,
+            )
+        finally:
+            os.close(write_end)
+        try:
+            number = self._read_number(read_end)
+        finally:
+            os.close(read_end)
+        self.name = ":%s" % number
         left, top, width, height = WORK_AREA
         subprocess.run(
             [
@@ -78,6 +79,27 @@ class VirtualDisplay:
             check=True,
         )
 
+    def _read_number(self, pipe):
+        """The display number Xvfb writes; an error with its message when it
+        ends or stays silent instead."""
+        text = b""
+        deadline = time.monotonic() + START_TIMEOUT
+        while not text.endswith(b"\n"):
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or not select.select([pipe], [], [], remaining)[0]:
+                raise RuntimeError("Xvfb gave no display number within %d s:\n%s"
+                                   % (START_TIMEOUT, self._messages()))
+            chunk = os.read(pipe, 16)
+            if not chunk:  # every writer gone: Xvfb ended
+                raise RuntimeError("Xvfb ended at start (exit code %d):\n%s"
+                                   % (self._process.wait(10), self._messages()))
+            text += chunk
+        return int(text)
+
+    def _messages(self):
+        self._log.seek(0)
+        return self._log.read().decode(errors="replace").strip()
+
     def stop(self):
         if self._process and self._process.poll() is None:
             self._process.terminate()
@@ -87,6 +109,9 @@ class VirtualDisplay:
                 self._process.kill()
                 self._process.wait()
         self._process = None
+        if self._log:
+            self._log.close()
+            self._log = None
 
     def screenshot(self, rect, path):
         """Saves the screen rectangle (left, top, right, bottom) as a PNG."""

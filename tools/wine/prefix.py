@@ -11,7 +11,7 @@ from . import relay
 from .waiting import wait_until
 
 # Bumped whenever the pristine prefix's settings change, so old caches go.
-SETTINGS_REVISION = "3"
+SETTINGS_REVISION = "4"
 DLL_OVERRIDES = "mscoree,mshtml="
 # Files that Wine never writes after wineboot: hard-linked into each run's
 # prefix instead of copied (the prefix is 600 MB, nearly all of it these).
@@ -93,7 +93,11 @@ class PristinePrefix:
         os.makedirs(cache_root)
         building = tempfile.mkdtemp(prefix="building-", dir=cache_root)
         prefix = os.path.join(building, "prefix")
-        env = base_environment(prefix)
+        # wineboot links the user's folders (Desktop, Documents, ...) to $HOME and
+        # makes menu folders there: a home of its own keeps it out of the user's.
+        home = os.path.join(building, "home")
+        os.makedirs(home)
+        env = dict(base_environment(prefix), HOME=home)
         _run(["wineboot", "-i"], env, timeout=300)
         _run(["wineserver", "-w"], env, timeout=300)
         out = Prefix(prefix, env, self.tools).probe(pristine_settings())
@@ -103,9 +107,21 @@ class PristinePrefix:
         _run(["wineserver", "-w"], env)
         for name in ("probe.exe", "probe_hook.dll"):
             os.remove(os.path.join(prefix, "drive_c", "e2e", name))
+        _unlink_user_folders(prefix)
         open(os.path.join(prefix, ".e2e-complete"), "w").close()
         os.rename(prefix, self.path)
         shutil.rmtree(building, ignore_errors=True)
+
+
+def _unlink_user_folders(prefix):
+    """Plain folders instead of wineboot's links to the home it was given, so
+    that each copy of the prefix keeps what is written there to itself."""
+    for root, dirs, _ in os.walk(os.path.join(prefix, "drive_c", "users")):
+        for name in dirs:
+            path = os.path.join(root, name)
+            if os.path.islink(path):
+                os.remove(path)
+                os.mkdir(path)
 
 
 def _clone(source, target):

@@ -13,11 +13,16 @@ WHOLE_REGISTRY = ["HKLM", "HKU"]
 # its count of service starts and its cache of system parameters.
 WINE_COUNTER = r"hklm\system\currentcontrolset\control"
 WINE_CACHE = r"\software\wine\temporary system parameters"
+# And its display adapters: Wine's desktop process ends shortly after the last
+# program, and when it starts again (a slow start of SETUP.EXE) the display
+# driver writes its adapter anew under a new GUID.
+WINE_ADAPTERS = r"hklm\system\currentcontrolset\control\video"
 
 
 def without_wine_bookkeeping(registry):
     registry.keys.get(WINE_COUNTER, {}).pop("servicecurrent", None)
-    for key in [k for k in registry.keys if WINE_CACHE in k]:
+    for key in [k for k in registry.keys
+                if WINE_CACHE in k or k.startswith(WINE_ADAPTERS + "\\")]:
         del registry.keys[key]
     return registry
 

@@ -84,8 +84,8 @@ class Suite:
         displays = queue.Queue()
         started_displays = []
         try:
-            for worker in range(jobs):
-                display = VirtualDisplay(90 + 10 * worker)
+            for _ in range(jobs):
+                display = VirtualDisplay()
                 display.start()
                 started_displays.append(display)
                 displays.put(display)
