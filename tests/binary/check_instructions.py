@@ -42,14 +42,11 @@ FRAMED_LISTS = [("constructor list", "__CTOR_LIST__"), ("destructor list", "__DT
 
 
 def map_address(link_map, name):
-    """Address the link map gives name, under the script's two spellings (C's
-    name with and without its leading underscore), assigned (name = .) or
-    provided (PROVIDE (name = .)); an unused PROVIDE has no address."""
-    found = set(re.findall(r"^\s+0x([0-9a-f]+)\s+(?:PROVIDE \(\s*)?_?%s\b" % re.escape(name),
-                           link_map, re.M))
-    if len(found) != 1:
-        sys.exit("link map: %d addresses for %s" % (len(found), name))
-    return int(found.pop(), 16)
+    """Address the link map gives name (the script's "name = .")."""
+    found = re.search(r"^\s+0x([0-9a-f]+)\s+%s = \.$" % re.escape(name), link_map, re.M)
+    if not found:
+        sys.exit("link map: no %s" % name)
+    return int(found.group(1), 16)
 
 
 def framed_list(image, what, address):
