@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Makes the uninstall floppy: a 1.44 MB FAT12 image holding the given files
-and README.TXT, the readme source (UTF-8) as Big5 text with CRLF line ends.
+"""Makes the uninstall floppy: a 1.44 MB FAT12 image with our own boot sector,
+holding the given files and README.TXT, the readme source (UTF-8) as Big5 text
+with CRLF line ends.
 
-    tools/make_floppy.py IMAGE README_SOURCE README_OUT FILE...
+    tools/make_floppy.py IMAGE BOOT_SECTOR README_SOURCE README_OUT FILE...
 
+BOOT_SECTOR is the assembled 512-byte sector; mkfs.fat's BPB stays in it.
 Two runs give the same bytes: the volume id and every time stamp are fixed.
 Needs mkfs.fat (dosfstools) and mcopy (mtools)."""
 
@@ -17,6 +19,10 @@ LABEL = "TARVIX-II"
 # Every file on the disk carries this time (local time on FAT, so in UTC here).
 FILE_TIME = "1997-10-01 12:00:00"
 FLOPPY_KIB = 1440
+SECTOR_BYTES = 512
+# mkfs.fat's BPB and extended BPB, from the bytes-a-sector field to the file
+# system type; everything around them comes from our boot sector.
+BPB = slice(11, 62)
 
 
 def readme_text(source):
@@ -26,7 +32,21 @@ def readme_text(source):
     return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("big5")
 
 
-def make_image(image, files):
+def lay_boot_sector(image, boot_sector):
+    """Puts our jump, OEM name, code and signature around mkfs.fat's BPB."""
+    with open(boot_sector, "rb") as f:
+        ours = f.read()
+    if len(ours) != SECTOR_BYTES or ours[510:] != b"\x55\xaa":
+        raise ValueError("not a boot sector: %s" % boot_sector)
+    with open(image, "r+b") as f:
+        sector = bytearray(f.read(SECTOR_BYTES))
+        sector[:BPB.start] = ours[:BPB.start]
+        sector[BPB.stop:] = ours[BPB.stop:]
+        f.seek(0)
+        f.write(sector)
+
+
+def make_image(image, boot_sector, files):
     """A fresh image holding `files` (paths whose base names are 8.3 and upper case)."""
     env = dict(os.environ, TZ="UTC", MTOOLS_SKIP_CHECK="1")
     partial = image + ".partial"
@@ -36,6 +56,7 @@ def make_image(image, files):
     # random and current ones.
     subprocess.run(["mkfs.fat", "-C", "-F", "12", "-n", LABEL, "--invariant",
                     partial, str(FLOPPY_KIB)], check=True, env=env, stdout=subprocess.DEVNULL)
+    lay_boot_sector(partial, boot_sector)
     with tempfile.TemporaryDirectory() as staging:
         for path in files:
             name = os.path.basename(path)
@@ -52,13 +73,14 @@ def make_image(image, files):
 
 
 def main(argv):
-    if len(argv) < 4:
-        print(__doc__.strip().splitlines()[3].strip(), file=sys.stderr)
+    if len(argv) < 5:
+        print(__doc__.strip().splitlines()[4].strip(), file=sys.stderr)
         return 2
-    image, readme_source, readme_out, files = argv[1], argv[2], argv[3], argv[4:]
+    image, boot_sector, readme_source, readme_out, files = argv[1], argv[2], argv[3], argv[4], \
+        argv[5:]
     with open(readme_out, "wb") as f:
         f.write(readme_text(readme_source))
-    make_image(image, [readme_out] + files)
+    make_image(image, boot_sector, [readme_out] + files)
     return 0
 
 
