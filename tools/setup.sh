@@ -22,11 +22,16 @@ packages=(
     wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
 )
+# The floppy's boot sector, and the emulated PC and the other DOS that test the
+# floppy. Without recommends: QEMU's would bring a desktop's worth of GUI.
+lean_packages=(nasm qemu-system-x86 dosbox)
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+missing=() lean_missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
 # apt's status lines (APT::Status-Fd) as one line each time the download or
 # the installation passes another tenth.
 show_progress() {
@@ -58,25 +63,48 @@ apt_or_fail() {
     fi
 }
 
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "setup: installing ${missing[*]} (a few minutes the first time)"
+# One apt-get install, its status lines shown as progress; apt's and dpkg's
+# own messages go to standard output too, of which only those are shown.
+install_packages() {
+    if ! $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o APT::Status-Fd=1 \
+        "${release[@]}" "$@" | show_progress; then
+        echo "setup: this failed: apt-get install -y ${release[*]} $* (apt's messages above)" >&2
+        exit 1
+    fi
+}
+
+all_missing=("${missing[@]}" "${lean_missing[@]}")
+if [ "${#all_missing[@]}" -gt 0 ]; then
+    echo "setup: installing ${all_missing[*]} (a few minutes the first time)"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         echo "setup: adding the i386 architecture (for wine32)"
         $SUDO dpkg --add-architecture i386
         added_i386=yes
     fi
     echo "setup: reading the package lists (apt-get update)"
-    apt_or_fail update -qq
+    release=()
+    if ! errors=$($SUDO apt-get update -qq 2>&1 >/dev/null); then
+        # A mirror caught mid-sync serves an index that disagrees with its
+        # release file, and apt leaves that index out. The simulation decides.
+        echo "setup: apt-get update could not read every index:" >&2
+        echo "$errors" | grep -E '^(E|W):' >&2 || echo "$errors" >&2
+        if ! $SUDO apt-get install --simulate -qq "${all_missing[@]}" >/dev/null 2>&1; then
+            # Without, say, the security archive's i386 index, the amd64 and
+            # i386 candidates of one library differ; the release's own suite
+            # has both at one version.
+            . /etc/os-release
+            release=(-t "$VERSION_CODENAME")
+            echo "setup: installing from $VERSION_CODENAME's own suite"
+        fi
+    fi
     echo "setup: checking that every package can be installed (apt-get install --simulate)"
-    apt_or_fail install --simulate -qq "${missing[@]}"
+    apt_or_fail install --simulate -qq "${release[@]}" "${all_missing[@]}"
     added_i386=""
     # With recommends: Wine's fonts and X's keyboard data come that way, and the
-    # suite is tested with them. The status lines go to standard output, with
-    # apt's and dpkg's own messages, of which only they are shown.
-    if ! $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o APT::Status-Fd=1 \
-        "${missing[@]}" | show_progress; then
-        echo "setup: this failed: apt-get install -y ${missing[*]} (apt's messages above)" >&2
-        exit 1
+    # suite is tested with them.
+    if [ "${#missing[@]}" -gt 0 ]; then install_packages "${missing[@]}"; fi
+    if [ "${#lean_missing[@]}" -gt 0 ]; then
+        install_packages --no-install-recommends "${lean_missing[@]}"
     fi
     echo "setup: installed"
 fi
