@@ -42,7 +42,6 @@ struct Machine {
     std::vector<Call> journal;
     std::vector<std::pair<UINT, DWORD>> restarts;
     std::vector<Fault> openFaults, setFaults, deleteFaults, queryFaults;
-    bool failDeleteFile = false;
     bool windows95Texts = false;
     std::map<std::size_t, LONG> callFaults;
 };
@@ -280,18 +279,11 @@ void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG
 void FailWindowsDirectory() {
     M().windowsDirectory.reset();
 }
-void FailDeleteFile() {
-    M().failDeleteFile = true;
-}
 void FailCall(std::size_t index, LONG error) {
     M().callFaults[index] = error;
 }
 
 // --- inspection ------------------------------------------------------------
-
-bool KeyExists(HKEY root, const std::string& path) {
-    return FindByFullPath(FullPath(root, path)) != nullptr;
-}
 
 std::optional<Value> GetValue(HKEY root, const std::string& path, const std::string& name) {
     Key* key = FindByFullPath(FullPath(root, path));
@@ -543,7 +535,7 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     if (Record(NewCall(Op::DeleteFileA, "", path))) {
         return static_cast<BOOL>(Finish(FALSE));
     }
-    if (M().failDeleteFile || M().files.erase(Upper(path)) == 0) {
+    if (M().files.erase(Upper(path)) == 0) {
         return static_cast<BOOL>(Finish(FALSE));
     }
     return static_cast<BOOL>(Finish(TRUE));

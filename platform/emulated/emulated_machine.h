@@ -77,7 +77,6 @@ void FailSet(HKEY root, const std::string& path, const std::string& name, LONG e
 void FailDelete(HKEY root, const std::string& path, const std::string& name, LONG error);
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error);
 void FailWindowsDirectory();
-void FailDeleteFile();
 // The call at this position of the journal (0 = first) fails with the error:
 // registry calls return it, the others return 0 (FALSE). Nothing changes,
 // except that a failed query, like any injected query fault, leaves the
@@ -85,7 +84,6 @@ void FailDeleteFile();
 void FailCall(std::size_t index, LONG error);
 
 // --- inspection ----------------------------------------------------------
-bool KeyExists(HKEY root, const std::string& path);
 std::optional<Value> GetValue(HKEY root, const std::string& path, const std::string& name);
 // Value names of a key as first spelled, in case-insensitive order.
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);

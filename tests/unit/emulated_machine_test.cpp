@@ -24,7 +24,8 @@ TEST_F(EmulatedMachineTest, OpensOnlyExistingKeysIgnoringCaseAndCountsHandles) {
     HKEY missing = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_USERS, ".Default\\Nope", 0, KEY_ALL_ACCESS, &missing),
               ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(emulated::KeyExists(HKEY_USERS, ".Default\\Nope")); // never created
+    EXPECT_EQ(RegOpenKeyExA(HKEY_USERS, ".Default\\Nope", 0, KEY_ALL_ACCESS, &missing),
+              ERROR_FILE_NOT_FOUND); // the failed open created nothing
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ".Default", 0, KEY_ALL_ACCESS, &missing),
               ERROR_FILE_NOT_FOUND); // roots are separate
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
@@ -95,7 +96,7 @@ TEST_F(EmulatedMachineTest, FilesRestartsJournalAndCallFaults) {
     EXPECT_TRUE(emulated::Files().empty());
 
     emulated::AddFile("C:\\X");
-    emulated::FailDeleteFile();
+    emulated::FailCall(emulated::Journal().size(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(DeleteFileA("C:\\X"));
     EXPECT_TRUE(emulated::FileExists("c:\\x"));
 
@@ -121,12 +122,7 @@ TEST_F(EmulatedMachineTest, InjectedOpenFaultLeavesTheKeyClosed) {
     RegCloseKey(key);
 }
 
-} // namespace
-
-namespace {
-
-TEST(EmulatedMachineExtensionsTest, JournalNamesHandlesAndFailedQueriesLeavePoison) {
-    emulated::Reset();
+TEST_F(EmulatedMachineTest, JournalNamesHandlesAndFailedQueriesLeavePoison) {
     machine::PutText(HKEY_LOCAL_MACHINE, "K", "V", "D:\\");
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
@@ -154,8 +150,7 @@ TEST(EmulatedMachineExtensionsTest, JournalNamesHandlesAndFailedQueriesLeavePois
     }
 }
 
-TEST(EmulatedMachineExtensionsTest, Windows95StoresATextUpToItsZeroWhateverTheCount) {
-    emulated::Reset();
+TEST_F(EmulatedMachineTest, Windows95StoresATextUpToItsZeroWhateverTheCount) {
     emulated::AddKey(HKEY_LOCAL_MACHINE, "K");
     emulated::StoreTextsAsWindows95();
     HKEY key;
