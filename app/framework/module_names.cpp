@@ -23,6 +23,4 @@ void DeriveModuleNames(const char* modulePath, LeadBytePredicate isLeadByte, Mod
              extensionStart - baseStart);
     CopyText(names.helpPath, kModuleNameCapacity, modulePath, extensionStart);
     AppendText(names.helpPath, kModuleNameCapacity, ".HLP");
-    CopyText(names.profileName, kModuleNameCapacity, names.appName, kModuleNameCapacity);
-    AppendText(names.profileName, kModuleNameCapacity, ".INI");
 }

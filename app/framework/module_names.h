@@ -6,9 +6,8 @@
 constexpr std::size_t kModuleNameCapacity = 260; // MAX_PATH
 
 struct ModuleNames {
-    char appName[kModuleNameCapacity];     // base name, without extension
-    char helpPath[kModuleNameCapacity];    // full path, extension replaced by ".HLP"
-    char profileName[kModuleNameCapacity]; // base name + ".INI"
+    char appName[kModuleNameCapacity];  // base name, without extension
+    char helpPath[kModuleNameCapacity]; // full path, extension replaced by ".HLP"
 };
 
 // Whether a byte starts a two-byte character in the system's ANSI code page.

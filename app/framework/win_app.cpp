@@ -61,11 +61,11 @@ void CWinApp::OnHelp(HWND dialog, UINT templateId) {
     }
 }
 
+BOOL CWinApp::Enable3dControls() {
+    return TRUE;
+}
+
 // Where the runtime's entry point hands over.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return CWinApp::Run(instance);
-}
-
-BOOL CWinApp::Enable3dControls() {
-    return TRUE;
 }

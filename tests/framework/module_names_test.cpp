@@ -20,7 +20,6 @@ TEST(DeriveModuleNames, FromAFullPath) {
     DeriveModuleNames("C:\\WINDOWS\\TEMP\\SETUP.EXE", NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP");
     EXPECT_STREQ(names.helpPath, "C:\\WINDOWS\\TEMP\\SETUP.HLP");
-    EXPECT_STREQ(names.profileName, "SETUP.INI");
 }
 
 TEST(DeriveModuleNames, OnlyTheLastDotOfTheBaseNameStartsTheExtension) {
@@ -28,7 +27,6 @@ TEST(DeriveModuleNames, OnlyTheLastDotOfTheBaseNameStartsTheExtension) {
     DeriveModuleNames("A:\\DISK.1\\SETUP.OLD.EXE", NoLeadBytes, names);
     EXPECT_STREQ(names.appName, "SETUP.OLD");
     EXPECT_STREQ(names.helpPath, "A:\\DISK.1\\SETUP.OLD.HLP");
-    EXPECT_STREQ(names.profileName, "SETUP.OLD.INI");
 }
 
 TEST(DeriveModuleNames, ABaseNameWithoutExtensionGetsOneAppended) {
@@ -44,7 +42,6 @@ TEST(DeriveModuleNames, ABig5PathIsWalkedByCharacters) {
     DeriveModuleNames("C:\\\xB3\x5C\\\xB3\x5C\xA5\x5C.EXE", Big5LeadByte, names);
     EXPECT_STREQ(names.appName, "\xB3\x5C\xA5\x5C");
     EXPECT_STREQ(names.helpPath, "C:\\\xB3\x5C\\\xB3\x5C\xA5\x5C.HLP");
-    EXPECT_STREQ(names.profileName, "\xB3\x5C\xA5\x5C.INI");
 }
 
 TEST(DeriveModuleNames, ALongPathIsCutAtTheBufferAndStaysTerminated) {
