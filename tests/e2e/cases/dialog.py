@@ -1,17 +1,13 @@
 """The confirmation dialog as the user meets it: where it opens, what it
-shows, its keyboard, its system menu with the About box, and F1."""
-
-import os
+shows, its keyboard, and its system menu with the About box."""
 
 from harness.suite import case
 from wine import probe
 from wine.display import WORK_AREA
-from wine.session import ABOUT, DIALOG, PROGRAM_DIR
+from wine.session import ABOUT, DIALOG
 from wine.waiting import wait_until
 
-from .cancel import check_nothing_changed_in_trace
-from .help import help_calls
-from .outcome import finish, open_dialog
+from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 
 WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x10000000, 0x00C00000, 0x00080000
 WS_DISABLED, WS_GROUP, WS_TABSTOP, DS_MODALFRAME = 0x08000000, 0x00020000, 0x00010000, 0x80
@@ -19,8 +15,6 @@ WS_EX_APPWINDOW = 0x40000
 BS_TYPE_MASK, BS_PUSHBUTTON, BS_DEFPUSHBUTTON = 0xF, 0, 1
 SS_TYPE_MASK, SS_LEFT, SS_ICON = 0x1F, 0, 3
 MF_SEPARATOR = 0x800
-MB_OK, MB_ICONEXCLAMATION = 0, 0x30
-APP_NAME = "SETUP"  # the executable's base name
 NO_ID = ("-1", "65535")
 
 # (id, class, text, x, y, width, height in dialog units, style bits, type)
@@ -190,48 +184,6 @@ def about(session, checks):
     session.seed({})
     open_dialog(session, checks)
     about_box(session, checks, session.mode_name())
-    session.press("Escape")
-    finish(session, checks)
-    check_nothing_changed_in_trace(session, checks)
-
-
-@case("F1 asks for help, Shift+F1 does not", modes=("default", "win95"))
-def help_keys(session, checks):
-    session.seed({})
-    open_dialog(session, checks)
-    # Shift+F1 first: once F1's request has arrived, Shift+F1 was handled too.
-    session.press("shift+F1")
-    session.press("F1")
-    checks.require(wait_until(session.help_requests, 15), "no help request arrived")
-    checks.equal(session.help_requests(),
-                 ["command=1\tdata=00020066\tfile=C:\\Setup\\SETUP.HLP"], "help requests")
-    checks.equal(help_calls(session), [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066])],
-                 "help calls (WinHelpA, no error box)")
-    checks.true(session.running(), "the dialog stays open after F1")
-    session.press("Escape")
-    finish(session, checks)
-    check_nothing_changed_in_trace(session, checks)
-
-
-@case("F1 when the help viewer turns it down: the error box, then the dialog goes on")
-def help_refused(session, checks):
-    session.seed({})
-    open_dialog(session, checks)
-    open(os.path.join(session.prefix.unix_path(PROGRAM_DIR), "winhelp-refuses"), "w").close()
-    session.press("F1")
-    checks.require(session.wait_window(APP_NAME), "no error box after the refused help")
-    box, controls, _, _ = session.window(APP_NAME)
-    dialog, _, _, _ = session.window(DIALOG)
-    checks.equal(box["owner"], dialog["hwnd"], "the error box's owner")
-    shown = [probe.text(c["text"]) for c in controls if int(c["style"], 16) & WS_VISIBLE]
-    checks.true("Failed to launch help." in shown, "the error box's text: %s" % shown)
-    checks.equal(help_calls(session),
-                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066]),
-                  ("MessageBoxA", ["Failed to launch help.", APP_NAME, MB_OK | MB_ICONEXCLAMATION])],
-                 "help calls (WinHelpA, then the error box named after the program)")
-    session.press("Return", caption=APP_NAME)
-    checks.require(session.wait_window(APP_NAME, present=False), "the error box did not close")
-    checks.true(session.running(), "the dialog stays open after the error box")
     session.press("Escape")
     finish(session, checks)
     check_nothing_changed_in_trace(session, checks)

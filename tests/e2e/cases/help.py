@@ -1,20 +1,23 @@
-"""F1 with Wine's own help viewer and the built SETUP.HLP: each dialog opens
-its own topic; and the technician's run from the floppy in drive A:."""
+"""F1: the help requests it makes and the keys that make none, the error box
+when help is turned down, and each dialog's topic in Wine's own help viewer
+with the built SETUP.HLP."""
 
-from harness import expectations
+import os
+
 from harness.suite import case
-from wine import machine_state, probe, relay
-from wine.session import ABOUT, DIALOG
+from wine import probe, relay
+from wine.session import ABOUT, DIALOG, PROGRAM_DIR
 from wine.waiting import wait_until
 
-from .cancel import check_nothing_changed_in_trace
-from .outcome import check_driver_inf_removed, check_restart_requested_once, finish
+from .dialog import WS_VISIBLE
+from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 
 # Wine's viewer keeps its own caption for a file that defines no window.
 HELP_VIEWER = "Wine Help"
 CONFIRMATION_TOPIC = "Uninstalling the Tarvix-II driver"
 ABOUT_TOPIC = "About the uninstall program"
-FLOPPY_FILES = ["README.TXT", "SETUP.CNT", "SETUP.EXE", "SETUP.HLP"]
+MB_OK, MB_ICONEXCLAMATION = 0, 0x30
+APP_NAME = "SETUP"  # the executable's base name
 
 
 def topic_text(session):
@@ -86,22 +89,43 @@ def real_help_topics(session, checks):
     check_nothing_changed_in_trace(session, checks)
 
 
-@case("F1 and Yes from the floppy in drive A: (A:\\SETUP.HLP, the uninstall)", modes=("win95",))
-def from_floppy(session, checks):
-    before = session.seed(machine_state.driver_state())
-    checks.equal(session.start_from_floppy(), FLOPPY_FILES, "files on the floppy")
-    checks.require(session.wait_window(DIALOG), "the confirmation dialog did not appear")
+@case("F1 asks for help, Shift+F1 does not", modes=("default", "win95"))
+def help_keys(session, checks):
+    session.seed({})
+    open_dialog(session, checks)
+    # Shift+F1 first: once F1's request has arrived, Shift+F1 was handled too.
+    session.press("shift+F1")
     session.press("F1")
-    checks.require(session.wait_window(HELP_VIEWER), "the help viewer did not open")
-    wait_topic(session, checks, CONFIRMATION_TOPIC)
-    close_viewer(session, checks)
-    session.press("alt+y")
+    checks.require(wait_until(session.help_requests, 15), "no help request arrived")
+    checks.equal(session.help_requests(),
+                 ["command=1\tdata=00020066\tfile=C:\\Setup\\SETUP.HLP"], "help requests")
+    checks.equal(help_calls(session), [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066])],
+                 "help calls (WinHelpA, no error box)")
+    checks.true(session.running(), "the dialog stays open after F1")
+    session.press("Escape")
     finish(session, checks)
+    check_nothing_changed_in_trace(session, checks)
 
-    checks.equal(help_calls(session), [("WinHelpA", ["A:\\SETUP.HLP", 1, 0x20066])],
-                 "help calls (no error box)")
-    expected = expectations.after_table(expectations.after_redirect(before))
-    checks.no_differences(session.read_back().differences(expected),
-                          "registry after the uninstall")
-    check_driver_inf_removed(session, checks)
-    check_restart_requested_once(session, checks)
+
+@case("F1 when the help viewer turns it down: the error box, then the dialog goes on")
+def help_refused(session, checks):
+    session.seed({})
+    open_dialog(session, checks)
+    open(os.path.join(session.prefix.unix_path(PROGRAM_DIR), "winhelp-refuses"), "w").close()
+    session.press("F1")
+    checks.require(session.wait_window(APP_NAME), "no error box after the refused help")
+    box, controls, _, _ = session.window(APP_NAME)
+    dialog, _, _, _ = session.window(DIALOG)
+    checks.equal(box["owner"], dialog["hwnd"], "the error box's owner")
+    shown = [probe.text(c["text"]) for c in controls if int(c["style"], 16) & WS_VISIBLE]
+    checks.true("Failed to launch help." in shown, "the error box's text: %s" % shown)
+    checks.equal(help_calls(session),
+                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066]),
+                  ("MessageBoxA", ["Failed to launch help.", APP_NAME, MB_OK | MB_ICONEXCLAMATION])],
+                 "help calls (WinHelpA, then the error box named after the program)")
+    session.press("Return", caption=APP_NAME)
+    checks.require(session.wait_window(APP_NAME, present=False), "the error box did not close")
+    checks.true(session.running(), "the dialog stays open after the error box")
+    session.press("Escape")
+    finish(session, checks)
+    check_nothing_changed_in_trace(session, checks)

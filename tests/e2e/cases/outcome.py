@@ -25,6 +25,13 @@ def check_restart_requested_once(session, checks):
                  "restart requests (ExitWindowsEx arguments)")
 
 
+def check_nothing_changed_in_trace(session, checks):
+    writes = [str(c) for c in session.program_calls()
+              if c.function in ("RegSetValueExA", "RegDeleteValueA", "DeleteFileA",
+                                "ExitWindowsEx")]
+    checks.equal(writes, [], "writes, deletions or restart requests by the program")
+
+
 def check_driver_inf_removed(session, checks):
     files = [f.lower() for f in session.inf_files()]
     checks.true(machine_state.DRIVER_INF.lower() not in files, "Quelda.INF is still there")

@@ -6,9 +6,8 @@ from harness.suite import case
 from wine import probe
 from wine.session import DIALOG
 
-from .cancel import check_nothing_changed_in_trace
 from .dialog import about_box, mul_div
-from .outcome import finish, open_dialog
+from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 from .uninstall import uninstall_with
 
 LOCALE = "zh_TW.UTF-8"

@@ -1,13 +1,18 @@
 """"Yes" by Enter and by Alt+Y on the machine the driver left: the whole
-uninstall, read back from the registry, the Inf directory and the trace."""
+uninstall, read back from the registry, the Inf directory and the trace; a
+second run; and the technician's run from the floppy in drive A:."""
 
 from harness import calls, expectations
 from harness.expectations import MFG_BIG5
 from harness.suite import case
 from wine import machine_state
+from wine.session import DIALOG
 
+from .help import CONFIRMATION_TOPIC, HELP_VIEWER, close_viewer, help_calls, wait_topic
 from .outcome import (REGISTRY_FUNCTIONS, check_driver_inf_removed, check_registry_calls,
                       check_restart_requested_once, effect_order, finish, open_dialog)
+
+FLOPPY_FILES = ["README.TXT", "SETUP.CNT", "SETUP.EXE", "SETUP.HLP"]
 
 
 def uninstall_with(session, checks, keys):
@@ -62,5 +67,26 @@ def second_run(session, checks):
     finish(session, checks)
     checks.no_differences(session.read_back().differences(after_first),
                           "registry changed by the second run")
+    check_driver_inf_removed(session, checks)
+    check_restart_requested_once(session, checks)
+
+
+@case("F1 and Yes from the floppy in drive A: (A:\\SETUP.HLP, the uninstall)", modes=("win95",))
+def from_floppy(session, checks):
+    before = session.seed(machine_state.driver_state())
+    checks.equal(session.start_from_floppy(), FLOPPY_FILES, "files on the floppy")
+    checks.require(session.wait_window(DIALOG), "the confirmation dialog did not appear")
+    session.press("F1")
+    checks.require(session.wait_window(HELP_VIEWER), "the help viewer did not open")
+    wait_topic(session, checks, CONFIRMATION_TOPIC)
+    close_viewer(session, checks)
+    session.press("alt+y")
+    finish(session, checks)
+
+    checks.equal(help_calls(session), [("WinHelpA", ["A:\\SETUP.HLP", 1, 0x20066])],
+                 "help calls (no error box)")
+    expected = expectations.after_table(expectations.after_redirect(before))
+    checks.no_differences(session.read_back().differences(expected),
+                          "registry after the uninstall")
     check_driver_inf_removed(session, checks)
     check_restart_requested_once(session, checks)
