@@ -6,7 +6,8 @@
 # when interrupted. As root; installs debootstrap on the host when it is missing.
 #
 # Usage: tools/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
-# Exits non-zero when a command fails. FRESH_DEBIAN_MIRROR overrides the mirror.
+# Exits non-zero when a command fails. The mirror is the one this machine's apt
+# uses for Debian itself, else debootstrap's default; FRESH_DEBIAN_MIRROR overrides it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +21,14 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 release=$1
-mirror=${FRESH_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# The first Debian archive in the apt sources (one-line or deb822 form alike),
+# not the security archive, which holds no complete release. Nothing when apt
+# knows none.
+apt_mirror() {
+    { apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(ORIGIN)' 2>/dev/null || true; } |
+        awk '!found && $2 !~ /-security$/ && $3 == "Debian" { print $1; found = 1 }'
+}
+mirror=${FRESH_DEBIAN_MIRROR:-$(apt_mirror)}
 commit=$(git rev-parse HEAD)
 say() { echo "fresh-debian $release: $*"; }
 
@@ -56,9 +64,9 @@ if ! command -v debootstrap >/dev/null; then
     say "installing debootstrap"
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
 fi
-say "making the root in $root (debootstrap, minbase, git)"
+say "making the root in $root (debootstrap, minbase, git, from ${mirror:-the default mirror of debootstrap})"
 started=$(date +%s)
-if ! debootstrap --variant=minbase --include=git,ca-certificates "$release" "$root" "$mirror" \
+if ! debootstrap --variant=minbase --include=git,ca-certificates "$release" "$root" ${mirror:+"$mirror"} \
     >"$bootstrap_log" 2>&1; then
     tail -n 20 "$bootstrap_log"
     say "debootstrap failed (its last lines above)"

@@ -11,6 +11,7 @@ failed=0
 failed_steps=()
 
 # Runs one ctest preset after configure and build; adds its counts to the totals.
+# Returns non-zero when the configure or build failed.
 run_preset() {
     local preset=$1
     echo "== $preset: configure and build"
@@ -20,7 +21,7 @@ run_preset() {
         echo "test: the $preset build failed (log above)"
         failed_steps+=("$preset build")
         failed=$((failed + 1))
-        return
+        return 1
     fi
     rm -f "build/$preset.log"
     echo "== $preset: tests"
@@ -37,6 +38,7 @@ run_preset() {
     passed=$((passed + passes))
     failed=$((failed + fails))
     [ "$fails" -eq 0 ] || failed_steps+=("$preset tests")
+    return 0
 }
 
 # The end-to-end suite: the mingw build's SETUP.EXE under Wine; adds its counts.
@@ -61,8 +63,14 @@ start=$(date +%s)
 if bash tools/setup.sh; then
     run_preset host
     run_preset host-asan
-    run_preset mingw
-    run_e2e
+    # The suite would otherwise run what an earlier build left behind.
+    if run_preset mingw; then
+        run_e2e
+    else
+        echo "== e2e: not run, as the mingw build failed"
+        failed_steps+=("e2e")
+        failed=$((failed + 1))
+    fi
     run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 else
     echo "test: set-up failed (tools/setup.sh's message above); nothing was built or run"

@@ -18,17 +18,20 @@ import sys
 
 from pe_image import PEImage, BadImage
 
-# Intel-syntax names as objdump prints them. Only what a program may execute
-# at user level; privileged and x87 instructions are not expected here.
+# Intel-syntax names as objdump prints them for the 386's own encodings, and
+# nothing else: with -M intel the string instructions are "movs", "stos" and
+# so on whatever their size, so "movsd" or "cmpsd" can only be SSE2. Only what
+# a program may execute at user level; privileged and x87 instructions are not
+# expected here.
 I386_INTEGER = set("""
     aaa aad aam aas adc add and bound bsf bsr bt btc btr bts call cbw cdq clc cld cmc cmp
-    cmps cmpsb cmpsw cmpsd cwd cwde daa das dec div enter idiv imul inc int int3 into
+    cmps cwd cwde daa das dec div enter idiv imul inc int int3 into
     ja jae jb jbe jcxz je jecxz jg jge jl jle jmp jne jno jnp jns jo jp js
-    lahf lds lea leave les lfs lgs lods lodsb lodsw lodsd loop loope loopne lss
-    mov movs movsb movsw movsd movsx movzx mul neg nop not or pop popa popad popf popfd
-    push pusha pushad pushf pushfd rcl rcr ret retf rol ror sahf sar sbb
-    scas scasb scasw scasd seta setae setb setbe sete setg setge setl setle setne setno setnp
-    setns seto setp sets shl shld shr shrd stc std stos stosb stosw stosd sub test xchg
+    lahf lds lea leave les lfs lgs lods loop loope loopne lss
+    mov movs movsx movzx mul neg nop not or pop popa popaw popf popfw
+    push pusha pushaw pushf pushfw rcl rcr ret retf rol ror sahf sar sbb
+    scas seta setae setb setbe sete setg setge setl setle setne setno setnp
+    setns seto setp sets shl shld shr shrd stc std stos sub test xchg
     xlat xor
 """.split())
 PREFIXES = {"rep", "repz", "repnz", "repe", "repne", "lock", "data16", "addr16",
@@ -95,7 +98,7 @@ def instructions(objdump, image_path, start, end):
         while len(words) > 1 and words[0] in PREFIXES:
             words = words[1:]
         yield (int(fields[0].strip().rstrip(":"), 16), len(fields[1].split()), words[0],
-               len(words) > 1, fields[2].strip())
+               len(words) > 1, " ".join(fields[2].split()))
 
 
 def main():

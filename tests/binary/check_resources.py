@@ -59,6 +59,10 @@ FIXED_FILE_INFO = (0xFEEF04BD, 0x00010000, 0x00010000, 0x00000001, 0x00010000, 0
 failures = []
 
 
+class Malformed(Exception):
+    """A resource does not hold together: a text, field or block runs past its data."""
+
+
 def expect(what, actual, expected):
     if actual != expected:
         failures.append(f"{what}: {actual!r}, expected {expected!r}")
@@ -85,25 +89,29 @@ def resources(image):
 
 
 class Reader:
-    def __init__(self, data):
-        self.data, self.at = data, 0
+    """Reads the fields of one resource (`what`, for messages) from byte `at` on."""
+
+    def __init__(self, data, what, at=0):
+        self.data, self.what, self.at = data, what, at
 
     def take(self, fmt):
-        values = struct.unpack_from("<" + fmt, self.data, self.at)
+        try:
+            values = struct.unpack_from("<" + fmt, self.data, self.at)
+        except struct.error:
+            raise Malformed(f"{self.what}: the fields at byte {self.at} run past its end")
         self.at += struct.calcsize("<" + fmt)
         return values if len(values) > 1 else values[0]
 
     def text(self):
-        end = self.at
-        while self.data[end:end + 2] != b"\0\0":
-            end += 2
-        text = self.data[self.at:end].decode("utf-16-le")
-        self.at = end + 2
-        return text
+        for end in range(self.at, len(self.data) - 1, 2):
+            if self.data[end:end + 2] == b"\0\0":
+                text = self.data[self.at:end].decode("utf-16-le")
+                self.at = end + 2
+                return text
+        raise Malformed(f"{self.what}: the text at byte {self.at} does not end")
 
     def name_or_ordinal(self):
-        first = struct.unpack_from("<H", self.data, self.at)[0]
-        if first == 0xFFFF:
+        if self.data[self.at:self.at + 2] == b"\xff\xff":
             return self.take("HH")[1]
         return self.text()
 
@@ -112,7 +120,7 @@ class Reader:
 
 
 def check_dialog(label, data, expected):
-    r = Reader(data)
+    r = Reader(data, label)
     extended = data[:4] == b"\x01\x00\xff\xff"
     expect(f"{label} extended", extended, "help_id" in expected)
     if extended:
@@ -153,9 +161,11 @@ def version_children(data, start, end):
     """(key, value bytes, children offset, end) of the version blocks in start..end."""
     at = start
     while at < end:
-        length, value_length, kind = struct.unpack_from("<HHH", data, at)
-        r = Reader(data)
-        r.at = at + 6
+        r = Reader(data, "version", at)
+        length, value_length, kind = r.take("HHH")
+        if length < 6 or at + length > end:
+            raise Malformed(f"version: the block at byte {at} claims {length} bytes, "
+                            f"where bytes {at}-{end} are left")
         key = r.text()
         r.align()
         value_bytes = value_length * 2 if kind == 1 else value_length
@@ -163,17 +173,25 @@ def version_children(data, start, end):
         at = (at + length + 3) & ~3
 
 
+def only(what, blocks):
+    """The one block of a list that must hold one."""
+    if len(blocks) != 1:
+        raise Malformed(f"{what}: {len(blocks)} blocks, expected one")
+    return blocks[0]
+
+
 def check_version(data):
-    (key, fixed, children, end), = version_children(data, 0, len(data))
+    key, fixed, children, end = only("version", list(version_children(data, 0, len(data))))
     expect("version key", key, "VS_VERSION_INFO")
-    expect("fixed file info", struct.unpack("<11I", fixed[:44]), FIXED_FILE_INFO)
+    expect("fixed file info", Reader(fixed, "fixed file info").take("11I"), FIXED_FILE_INFO)
     blocks = {k: (c, e) for k, _, c, e in version_children(data, children, end)}
     expect("version blocks", sorted(blocks), ["StringFileInfo", "VarFileInfo"])
-    tables = list(version_children(data, *blocks["StringFileInfo"]))
+    tables = list(version_children(data, *blocks.get("StringFileInfo", (0, 0))))
     expect("string tables", [t[0] for t in tables], ["040904b0"])
+    _, _, table, table_end = only("StringFileInfo", tables)
     # Each value as stored, its terminator included: one zero, not two.
     strings = [(k, v.decode("utf-16-le"))
-               for k, v, _, _ in version_children(data, tables[0][2], tables[0][3])]
+               for k, v, _, _ in version_children(data, table, table_end)]
     expect("version keys", [k for k, _ in strings], [k for k, _ in VERSION_STRINGS])
     for (key, value), (_, want) in zip(strings, VERSION_STRINGS):
         text = value.split("\0")[0]
@@ -181,8 +199,18 @@ def check_version(data):
             expect(f"version {key} is filled", bool(text), True)
             want = text
         expect(f"version {key}", value, want + "\0")
-    (key, translation, _, _), = version_children(data, *blocks["VarFileInfo"])
-    expect("Translation", (key, struct.unpack("<HH", translation)), ("Translation", (0x0409, 0x04B0)))
+    key, translation, _, _ = only(
+        "VarFileInfo", list(version_children(data, *blocks.get("VarFileInfo", (0, 0)))))
+    expect("Translation", (key, Reader(translation, "Translation").take("HH")),
+           ("Translation", (0x0409, 0x04B0)))
+
+
+def check_string_101(block):
+    r = Reader(block, "string table")
+    for _ in range(101 % 16):
+        r.at += 2 + 2 * r.take("H")
+    length = r.take("H")
+    expect("string 101", block[r.at:r.at + 2 * length].decode("utf-16-le"), "&About Setup...")
 
 
 def check_icon(found, icon_file):
@@ -190,11 +218,12 @@ def check_icon(found, icon_file):
     expect("icon group 128 in Chinese (Taiwan)", group is not None, True)
     if group is None:
         return
-    count = struct.unpack_from("<H", group, 4)[0]
+    count = Reader(group, "icon group 128", 4).take("H")
     _, _, file_count = struct.unpack_from("<HHH", icon_file)
     expect("icon images", count, file_count)
     for i in range(count):
-        width, height, _, _, _, bits, size, image_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        width, height, _, _, _, bits, size, image_id = Reader(group, "icon group 128",
+                                                              6 + 14 * i).take("BBBBHHIH")
         f_size, f_offset = struct.unpack_from("<II", icon_file, 6 + 16 * i + 8)
         expect(f"icon image {i} size and colours", (width, height, bits), (32, 32, (4, 8)[i]))
         expect(f"icon image {i} bytes", found.get((RT_ICON, image_id, ZH_TW)),
@@ -208,16 +237,17 @@ def main():
         found = resources(PEImage(f.read()))
     with open(sys.argv[2], "rb") as f:
         icon_file = f.read()
-    check_dialog("template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION)
-    check_dialog("template 100", found.get((RT_DIALOG, 100, EN_US), b""), ABOUT)
-    block = found.get((RT_STRING, 101 // 16 + 1, EN_US), b"")
-    r = Reader(block)
-    for _ in range(101 % 16):
-        r.at += 2 + 2 * r.take("H")
-    length = r.take("H")
-    expect("string 101", block[r.at:r.at + 2 * length].decode("utf-16-le"), "&About Setup...")
-    check_version(found.get((RT_VERSION, 1, EN_US), b""))
-    check_icon(found, icon_file)
+    # A malformed resource ends its own check, not the others.
+    for check, *arguments in [
+            (check_dialog, "template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION),
+            (check_dialog, "template 100", found.get((RT_DIALOG, 100, EN_US), b""), ABOUT),
+            (check_string_101, found.get((RT_STRING, 101 // 16 + 1, EN_US), b"")),
+            (check_version, found.get((RT_VERSION, 1, EN_US), b"")),
+            (check_icon, found, icon_file)]:
+        try:
+            check(*arguments)
+        except Malformed as error:
+            failures.append(str(error))
     icons = {key for key in found if key[0] == RT_ICON}
     expect("resources", sorted(set(found) - icons), sorted([
         (RT_DIALOG, 100, EN_US), (RT_DIALOG, 102, EN_US), (RT_STRING, 7, EN_US),

@@ -50,10 +50,10 @@ class PEImage:
         for i in range(count):
             name, virtual_size, rva, raw_size, offset, flags = self.unpack(
                 "<8sIIII12xI", optional + optional_size + 40 * i)
+            name = name.rstrip(b"\0").decode("ascii", "replace")
             if offset + raw_size > len(data):
-                raise BadImage(f"section {i} runs past the end of the file")
-            self.sections.append(Section(name.rstrip(b"\0").decode("ascii", "replace"), rva,
-                                         min(virtual_size, raw_size), offset, flags))
+                raise BadImage(f"section {name} runs past the end of the file")
+            self.sections.append(Section(name, rva, min(virtual_size, raw_size), offset, flags))
 
     def unpack(self, fmt, offset):
         try:

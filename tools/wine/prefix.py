@@ -21,10 +21,20 @@ _SHARED_SUFFIXES = (
 )
 
 
+class WineDoesNotStart(RuntimeError):
+    """`wine --version` failed; the message is Wine's own."""
+
+
 def wine_version():
-    return subprocess.run(
-        ["wine", "--version"], capture_output=True, text=True, check=True
-    ).stdout.strip()
+    try:
+        result = subprocess.run(["wine", "--version"], stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=60)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        raise WineDoesNotStart(str(error))
+    if result.returncode != 0:
+        raise WineDoesNotStart("wine --version exited %d: %s" % (
+            result.returncode, " ".join(result.stderr.split()) or "no message"))
+    return result.stdout.strip()
 
 
 def ascii_text_hex(text):

@@ -53,15 +53,20 @@ class Session:
             # read back with the same instrument.
             commands.append(probe.set_value(r"HKCU\Software\Wine\AppDefaults\probe.exe",
                                             "Version", REG_SZ, b"win10\0"))
-        output = self.prefix.probe(commands + [probe.dump(k)
-                                               for k in machine_state.WATCHED_ROOTS])
-        problems = probe.failures(output)
-        if problems:
-            raise RuntimeError("seeding failed: %s" % problems)
-        return probe.read_registry(output)
+        return self._probe_registry(
+            "seeding", commands + [probe.dump(k) for k in machine_state.WATCHED_ROOTS])
 
     def read_back(self, roots=None):
-        output = self.prefix.probe([probe.dump(k) for k in roots or machine_state.WATCHED_ROOTS])
+        roots = roots or machine_state.WATCHED_ROOTS
+        return self._probe_registry("reading the registry back", [probe.dump(k) for k in roots])
+
+    def _probe_registry(self, what, commands):
+        """The registry the probe's dumps show; a failed or cut-short probe raises,
+        as a partial dump would read as keys and values that are gone."""
+        output = self.prefix.probe(commands)
+        problems = probe.failures(output)
+        if problems:
+            raise RuntimeError("%s failed: %s" % (what, problems))
         return probe.read_registry(output)
 
     def run_probe(self, commands):

@@ -8,7 +8,7 @@ import tempfile
 import threading
 import time
 import traceback
-from concurrent.futures import ThreadPoolExecutor
+from concurrent.futures import CancelledError, ThreadPoolExecutor, TimeoutError
 
 from wine.display import VirtualDisplay
 from wine.prefix import PristinePrefix
@@ -39,6 +39,9 @@ class Suite:
         self.keep = keep
         self.notes = []
         self._lock = threading.Lock()
+        # The machines of the cases running, which the time limit stops.
+        self._sessions = set()
+        self._stopped = False
 
     def note(self, text, case_name=None):
         """A measured fact worth the report, printed after the cases (with the
@@ -56,6 +59,10 @@ class Suite:
         session = None
         try:
             session = Session(self, display, work_dir, locale, mode, case_name=name)
+            with self._lock:
+                if self._stopped:
+                    raise RuntimeError("not run: the suite's time limit has passed")
+                self._sessions.add(session)
             fn(session, checks)
         except CaseFailed:
             pass
@@ -63,6 +70,8 @@ class Suite:
             checks.failures.append("error:\n" + traceback.format_exc())
         finally:
             if session:
+                with self._lock:
+                    self._sessions.discard(session)
                 try:
                     session.close()
                 except Exception:
@@ -76,7 +85,25 @@ class Suite:
                 shutil.rmtree(work_dir, ignore_errors=True)
         return name, checks.failures, time.monotonic() - started
 
-    def run(self, selected, jobs):
+    def _stop_cases(self, pool):
+        """Starts no further case and ends the machines of those running: their
+        programs and Wine servers go, so that their workers' waits end."""
+        with self._lock:
+            if self._stopped:
+                return
+            self._stopped = True
+            sessions = list(self._sessions)
+        pool.shutdown(wait=False, cancel_futures=True)
+        for session in sessions:
+            try:
+                session.close()
+            except Exception:
+                pass  # the case's own clean-up reports it
+
+    def run(self, selected, jobs, time_limit):
+        """(passed, failed); a case not finished within time_limit seconds of
+        the start, the pristine prefix included, fails."""
+        deadline = time.monotonic() + time_limit
         shutil.rmtree(self.artifacts, ignore_errors=True)
         os.makedirs(self.artifacts)
         os.makedirs(self.work_root, exist_ok=True)
@@ -90,18 +117,27 @@ class Suite:
                 started_displays.append(display)
                 displays.put(display)
             passed = failed = 0
-            with ThreadPoolExecutor(jobs) as pool:
-                results = pool.map(lambda e: self._run_case(e, displays), selected)
-                for name, failures, seconds in results:
-                    if failures:
-                        failed += 1
-                        print("FAIL %s (%.1f s)" % (name, seconds))
-                        for failure in failures:
-                            print("    " + failure.replace("\n", "\n    "))
-                    else:
-                        passed += 1
-                        print("ok   %s (%.1f s)" % (name, seconds))
-                    print(end="", flush=True)
+            pool = ThreadPoolExecutor(jobs)
+            futures = [pool.submit(self._run_case, e, displays) for e in selected]
+            for entry, future in zip(selected, futures):
+                try:
+                    name, failures, seconds = future.result(
+                        max(0, deadline - time.monotonic()))
+                    took = "%.1f s" % seconds
+                except (TimeoutError, CancelledError):
+                    self._stop_cases(pool)
+                    name, took = entry[0], "not finished"
+                    failures = ["the suite's time limit of %d s passed first" % time_limit]
+                if failures:
+                    failed += 1
+                    print("FAIL %s (%s)" % (name, took))
+                    for failure in failures:
+                        print("    " + failure.replace("\n", "\n    "))
+                else:
+                    passed += 1
+                    print("ok   %s (%s)" % (name, took))
+                print(end="", flush=True)
+            pool.shutdown(wait=False)
         finally:
             for display in started_displays:
                 display.stop()

@@ -1,0 +1,238 @@
+#!/usr/bin/env python3
+"""Checks of the checks: each row changes a copy of one file that a check reads
+(a built file, or an input such as the reviewed-imports list), runs that check
+as ctest would with the copy in place of the file, and wants it to fail with a
+line that holds the row's piece of text.
+
+Usage: mutants.py CTEST BUILD_DIR OBJDUMP
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+from check_instructions import instructions
+from pe_image import PEImage
+
+# A check that has not failed by then hangs on the mutant.
+CHECK_TIME_LIMIT = 20
+# Where a 1.44 MB FAT12 floppy keeps its root directory, and its size.
+FLOPPY_ROOT, FLOPPY_ROOT_BYTES = (1 + 2 * 9) * 512, 224 * 32
+MKFS_FAT = shutil.which("mkfs.fat", path=os.environ.get("PATH", "") + ":/sbin:/usr/sbin")
+
+
+def in_place_of_first_call(code):
+    """The instruction bytes (hex), padded with nops, in place of the first
+    5-byte call of the first code section; {address} is theirs."""
+    code = bytes.fromhex(code)
+
+    def change(copy):
+        image = PEImage(bytes(copy.data))
+        section = next(s for s in image.sections if s.executable and s.size)
+        start = image.image_base + section.rva
+        address = next(a for a, length, mnemonic, _, _ in instructions(
+            copy.objdump, copy.path, start, start + section.size)
+                       if mnemonic == "call" and length == 5)
+        at = section.offset + address - start
+        copy.data[at:at + 5] = code.ljust(5, b"\x90")
+        return {"address": "%#x" % address}
+    return change
+
+
+def replace(old, new):
+    """The one occurrence of old replaced with new."""
+    def change(copy):
+        if copy.data.count(old) != 1:
+            raise ValueError("%r occurs %d times" % (old, copy.data.count(old)))
+        copy.data[:] = copy.data.replace(old, new)
+    return change
+
+
+def append(text):
+    def change(copy):
+        copy.data += text
+    return change
+
+
+def version_entry(copy, key):
+    """File offset of the version entry (length, value length, type, key) keyed `key`."""
+    at = copy.data.find((key + "\0").encode("utf-16-le")) - 6
+    if at < 0:
+        raise ValueError("no version entry %s" % key)
+    return at
+
+
+def version_value_doubly_terminated(key):
+    """The value's length grows by one character, which the padding after it makes a zero."""
+    def change(copy):
+        at = version_entry(copy, key)
+        length, value_length = struct.unpack_from("<HH", copy.data, at)
+        if copy.data[at + length:at + length + 2] != b"\0\0":
+            raise ValueError("no padding after the value of %s" % key)
+        struct.pack_into("<HH", copy.data, at, length + 2, value_length + 1)
+    return change
+
+
+def version_texts_without_end(copy):
+    """Every text of the version block from its first key on: never a zero character."""
+    at = version_entry(copy, "VS_VERSION_INFO")
+    length, = struct.unpack_from("<H", copy.data, at)
+    copy.data[at + 6:at + length] = b"A\0" * ((length - 6) // 2)
+
+
+def version_block_of_no_length(copy):
+    struct.pack_into("<H", copy.data, version_entry(copy, "VS_VERSION_INFO"), 0)
+
+
+def floppy_entry_dated_1998(name):
+    """The root directory entry of `name` (8.3, padded) dated 1998-01-01 09:00."""
+    def change(copy):
+        entry = copy.data.find(name, FLOPPY_ROOT, FLOPPY_ROOT + FLOPPY_ROOT_BYTES)
+        if entry < 0:
+            raise ValueError("no entry %r" % name)
+        struct.pack_into("<HH", copy.data, entry + 22, 9 << 11, (1998 - 1980) << 9 | 1 << 5 | 1)
+    return change
+
+
+def floppy_with_mkfs_boot_sector(copy):
+    """mkfs.fat's own boot code, jump and OEM name around the image's BPB."""
+    with tempfile.TemporaryDirectory() as folder:
+        image = os.path.join(folder, "plain.img")
+        subprocess.run([MKFS_FAT, "-C", "--invariant", image, "1440"], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(image, "rb") as f:
+            plain = f.read(512)
+    copy.data[:11] = plain[:11]
+    copy.data[62:512] = plain[62:512]
+
+
+def first_section_past_end_of_file(copy):
+    pe, = struct.unpack_from("<I", copy.data, 0x3C)
+    optional_size, = struct.unpack_from("<H", copy.data, pe + 20)
+    raw_size_field = pe + 24 + optional_size + 16
+    struct.pack_into("<I", copy.data, raw_size_field, len(copy.data))
+
+
+MUTANTS = [
+    # what, the file changed, the change, the check that must fail, a piece of its line
+    ("SSE2 movsd", "SETUP.EXE", in_place_of_first_call("F2 0F 10 C1"), "setup_instructions",
+     "at {address}: movsd xmm0,xmm1"),
+    ("SSE2 cmpsd, immediate 8", "SETUP.EXE", in_place_of_first_call("F2 0F C2 C1 08"),
+     "setup_instructions", "at {address}: cmpsd xmm0,xmm1,0x8"),
+    ("MMX", "SETUP.EXE", in_place_of_first_call("0F 6F C1"), "setup_instructions",
+     "at {address}: movq mm0,mm1"),
+    ("cmov", "SETUP.EXE", in_place_of_first_call("0F 44 C1"), "setup_instructions",
+     "at {address}: cmove eax,ecx"),
+    ("long nop", "SETUP.EXE", in_place_of_first_call("0F 1F 00"), "setup_instructions",
+     "at {address}: nop DWORD PTR [eax]"),
+    ("x87", "SETUP.EXE", in_place_of_first_call("D9 E8"), "setup_instructions",
+     "at {address}: fld1"),
+    ("cpuid", "SETUP.EXE", in_place_of_first_call("0F A2"), "setup_instructions",
+     "at {address}: cpuid"),
+    ("an import not reviewed", "SETUP.EXE", replace(b"DeleteFileA\0", b"DeleteFileW\0"),
+     "setup_imports", "KERNEL32.DLL DeleteFileW is imported but not reviewed"),
+    ("a reviewed import gone", "windows95_imports.txt",
+     append(b"KERNEL32    GetTickCount\n"), "setup_imports",
+     "KERNEL32.DLL GetTickCount is reviewed but no longer imported"),
+    ("a version value with two terminators", "SETUP.EXE",
+     version_value_doubly_terminated("FileVersion"), "setup_resources",
+     r"version FileVersion: '1, 0, 0, 1\x00\x00'"),
+    ("version texts that never end", "SETUP.EXE", version_texts_without_end, "setup_resources",
+     "version: the text at byte 6 does not end"),
+    ("a version block of no length", "SETUP.EXE", version_block_of_no_length, "setup_resources",
+     "version: the block at byte 0 claims 0 bytes"),
+    ("a section past the end of the file", "SETUP.EXE", first_section_past_end_of_file,
+     "setup_imports", "section .text runs past the end of the file"),
+    ("a floppy with other file dates", "SETUP.IMG", floppy_entry_dated_1998(b"SETUP   EXE"),
+     "floppy_image", "'SETUP   EXE' is dated 1998-01-01 09:00:00"),
+    ("a floppy with another root-directory size", "SETUP.IMG",
+     replace(b"\xe0\x00\x40\x0b\xf0", b"\x70\x00\x40\x0b\xf0"), "floppy_image",
+     "root entries is 0x70, not 0xe0"),
+    ("the boot sector jumping with DL=00h", "SETUP.IMG",
+     replace(b"\xb2\x80\xea\x00\x7c\x00\x00", b"\xb2\x00\xea\x00\x7c\x00\x00"),
+     "floppy_boot_hard-disk-486", "the serial port said 'hard disk boot record runs, DL=00h'"),
+    ("mkfs.fat's boot sector in our place", "SETUP.IMG", floppy_with_mkfs_boot_sector,
+     "floppy_boot_hard-disk-486", "the screen lacks 'Uninstall disk in drive A:"),
+]
+
+
+class Copy:
+    """The changed copy of one file, under its own name in a scratch folder."""
+
+    def __init__(self, original, folder, objdump):
+        self.path = os.path.join(folder, os.path.basename(original))
+        shutil.copyfile(original, self.path)
+        with open(self.path, "rb") as f:
+            self.data = bytearray(f.read())
+        self.objdump = objdump
+
+    def save(self):
+        with open(self.path, "wb") as f:
+            f.write(self.data)
+
+
+def ctest_commands(ctest, build_dir):
+    """{test name: (command, working directory)} as ctest runs them."""
+    listing = json.loads(subprocess.run(
+        [ctest, "--test-dir", build_dir, "--show-only=json-v1"], check=True,
+        capture_output=True, text=True).stdout)
+    return {test["name"]: (test["command"], next(
+        (p["value"] for p in test.get("properties", []) if p["name"] == "WORKING_DIRECTORY"),
+        build_dir)) for test in listing["tests"]}
+
+
+def try_mutant(mutant, commands, objdump):
+    """(caught, what the check said about it)."""
+    _, file_name, change, check, piece = mutant
+    if check not in commands:
+        return False, "no test %s in the build" % check
+    command, cwd = commands[check]
+    originals = {arg for arg in command if os.path.basename(arg) == file_name}
+    if len(originals) != 1:
+        return False, "%s takes no single %s" % (check, file_name)
+    original, = originals
+    with tempfile.TemporaryDirectory() as folder:
+        copy = Copy(original, folder, objdump)
+        try:
+            piece = piece.format(**(change(copy) or {}))
+        except (ValueError, StopIteration) as error:
+            return False, "the change does not apply to %s: %s" % (file_name, error or "not found")
+        copy.save()
+        try:
+            result = subprocess.run([copy.path if arg == original else arg for arg in command],
+                                    cwd=cwd, capture_output=True, text=True,
+                                    timeout=CHECK_TIME_LIMIT)
+        except subprocess.TimeoutExpired:
+            return False, "%s did not end within %d s" % (check, CHECK_TIME_LIMIT)
+    lines = (result.stdout + result.stderr).splitlines()
+    said = [line for line in lines if piece in line]
+    if result.returncode == 0:
+        return False, "%s passed" % check
+    if not said:
+        return False, "%s failed without a line holding %r:\n    %s" % (
+            check, piece, "\n    ".join(lines))
+    return True, "%s: %s" % (check, said[0])
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__.strip().splitlines()[-1])
+    ctest, build_dir, objdump = sys.argv[1:]
+    commands = ctest_commands(ctest, build_dir)
+    survivors = 0
+    for mutant in MUTANTS:
+        started = time.monotonic()
+        caught, said = try_mutant(mutant, commands, objdump)
+        survivors += not caught
+        print("%s %s (%.1f s): %s" % ("caught " if caught else "SURVIVED", mutant[0],
+                                      time.monotonic() - started, said))
+    print("%d mutants, %d survived" % (len(MUTANTS), survivors))
+    sys.exit(1 if survivors else 0)
+
+
+if __name__ == "__main__":
+    main()
