@@ -62,7 +62,9 @@ mount_in_root() { # TYPE-OR---bind SOURCE TARGET
 
 if ! command -v debootstrap >/dev/null; then
     say "installing debootstrap"
-    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
+    # An index the mirror serves mid-sync fails the update, not this package.
+    apt-get update -qq || say "apt-get update could not read every index; going on"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
 fi
 say "making the root in $root (debootstrap, minbase, git, from ${mirror:-the default mirror of debootstrap})"
 started=$(date +%s)
