@@ -5,9 +5,12 @@ exactly the reviewed list (DLL and function, one per line).
 
 Usage: check_imports.py SETUP.EXE REVIEWED_IMPORTS.txt
 """
+import os
 import sys
 
-from pe_image import PEImage, BadImage, TLS_DIRECTORY
+# The PE reader is shared with the Wine tools.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from pe_image import PEImage, BadImage, TLS_DIRECTORY  # noqa: E402
 
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 

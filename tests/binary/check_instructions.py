@@ -12,11 +12,14 @@ do not decode fail the check.
 
 Usage: check_instructions.py OBJDUMP SETUP.EXE SETUP.map
 """
+import os
 import re
 import subprocess
 import sys
 
-from pe_image import PEImage, BadImage
+# The PE reader is shared with the Wine tools.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from pe_image import PEImage, BadImage  # noqa: E402
 
 # Intel-syntax names as objdump prints them for the 386's own encodings, and
 # nothing else: with -M intel the string instructions are "movs", "stos" and

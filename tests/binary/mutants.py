@@ -15,8 +15,10 @@ import sys
 import tempfile
 import time
 
-from check_instructions import instructions
-from pe_image import PEImage
+# The PE reader is shared with the Wine tools.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from check_instructions import instructions  # noqa: E402
+from pe_image import PEImage  # noqa: E402
 
 # A check that has not failed by then hangs on the mutant.
 CHECK_TIME_LIMIT = 20

@@ -1,7 +1,8 @@
 """Finds the built programs in the MinGW build tree."""
 
 import os
-import struct
+
+from pe_image import PEImage
 
 
 class Tools:
@@ -33,9 +34,5 @@ class Tools:
     def program_image(self):
         """The program's image as loaded at its preferred base: (start, end)."""
         with open(self.program(), "rb") as f:
-            image = f.read(4096)
-        # The PE32 optional header follows the 4-byte signature and the 20-byte
-        # file header; ImageBase is at its offset 28, SizeOfImage at 56.
-        optional = struct.unpack_from("<I", image, 0x3C)[0] + 24
-        base, size = (struct.unpack_from("<I", image, optional + at)[0] for at in (28, 56))
-        return base, base + size
+            image = PEImage(f.read())
+        return image.image_base, image.image_base + image.image_size

@@ -1,6 +1,7 @@
-"""Reads what the binary checks look at in a 32-bit PE image, straight from
-the documented layout: the file and optional headers, the section table and
-the import directory. Addresses are relative to the image base (RVAs)."""
+"""Reads what the binary checks and the Wine tools look at in a 32-bit PE
+image, straight from the documented layout: the file and optional headers,
+the section table and the import directory. Addresses are relative to the
+image base (RVAs)."""
 import struct
 from typing import NamedTuple
 
@@ -41,6 +42,7 @@ class PEImage:
         if self.unpack("<H", optional) != PE32_MAGIC:
             raise BadImage("not a 32-bit image")
         self.image_base = self.unpack("<I", optional + 28)
+        self.image_size = self.unpack("<I", optional + 56)
         self.os_version = self.unpack("<HH", optional + 40)
         self.subsystem_version = self.unpack("<HH", optional + 48)
         self.subsystem = self.unpack("<H", optional + 68)
