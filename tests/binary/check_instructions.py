@@ -6,8 +6,9 @@ Newer instructions (cmov, the 0F 1F long nop, bswap, cmpxchg, cpuid, MMX, SSE,
 x87) fail the check with their address.
 
 The constructor and destructor lists are data, which some linkers put in the
-code section: each is found through the link map and its own -1 ... 0
-framing, and skipped if it lies in an executable section. Any other bytes that
+code section (ld 2.40 puts them in .text, ld 2.44 in .rdata): each is found
+through the link map and its own -1 ... 0 framing, and skipped if it lies in
+an executable section. Any other bytes that
 do not decode fail the check.
 
 Usage: check_instructions.py OBJDUMP SETUP.EXE SETUP.map
