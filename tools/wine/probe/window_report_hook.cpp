@@ -71,8 +71,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK
-    InspectGetMessage(int code, WPARAM removal, LPARAM message) {
+// Declared apart so that no line needs breaking: clang-format releases break it differently.
+extern "C" __declspec(dllexport) LRESULT CALLBACK InspectGetMessage(int, WPARAM, LPARAM);
+
+LRESULT CALLBACK InspectGetMessage(int code, WPARAM removal, LPARAM message) {
     const MSG* msg = reinterpret_cast<const MSG*>(message);
     if (code == HC_ACTION && removal == PM_REMOVE &&
         msg->message == RegisterWindowMessageA(kInspectMessage)) {
