@@ -22,8 +22,6 @@ from pe_image import PEImage  # noqa: E402
 
 # A check that has not failed by then hangs on the mutant.
 CHECK_TIME_LIMIT = 20
-# Where a 1.44 MB FAT12 floppy keeps its root directory, and its size.
-FLOPPY_ROOT, FLOPPY_ROOT_BYTES = (1 + 2 * 9) * 512, 224 * 32
 MKFS_FAT = shutil.which("mkfs.fat", path=os.environ.get("PATH", "") + ":/sbin:/usr/sbin")
 
 
@@ -91,11 +89,11 @@ def version_block_of_no_length(copy):
 
 
 def floppy_entry_dated_1998(name):
-    """The root directory entry of `name` (8.3, padded) dated 1998-01-01 09:00."""
+    """The directory entry of `name` (8.3, padded, found once) dated 1998-01-01 09:00."""
     def change(copy):
-        entry = copy.data.find(name, FLOPPY_ROOT, FLOPPY_ROOT + FLOPPY_ROOT_BYTES)
-        if entry < 0:
-            raise ValueError("no entry %r" % name)
+        if copy.data.count(name) != 1:
+            raise ValueError("%r occurs %d times" % (name, copy.data.count(name)))
+        entry = copy.data.find(name)
         struct.pack_into("<HH", copy.data, entry + 22, 9 << 11, (1998 - 1980) << 9 | 1 << 5 | 1)
     return change
 
