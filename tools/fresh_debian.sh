@@ -98,6 +98,7 @@ for command in "${commands[@]}"; do
         bash -c "cd /root/project && bash $command </dev/null >$log 2>&1" || rc=$?
     last=$(grep -v '^[[:space:]]*$' "$root$log" | tail -n 1)
     echo "$command: exit $rc, $(($(date +%s) - started)) s, last line: $last"
+    grep '^not run here: ' "$root$log" || true
     if [ "$rc" -ne 0 ]; then
         failures=$((failures + 1))
         tail -n 40 "$root$log"

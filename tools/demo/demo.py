@@ -23,7 +23,7 @@ sys.dont_write_bytecode = True
 
 from wine import machine_state, probe  # noqa: E402
 from wine.display import VirtualDisplay  # noqa: E402
-from wine.prefix import PristinePrefix  # noqa: E402
+from wine.prefix import PristinePrefix, WineDoesNotStart  # noqa: E402
 from wine.session import DIALOG, Session  # noqa: E402
 from wine.tools import Tools  # noqa: E402
 
@@ -174,4 +174,7 @@ if __name__ == "__main__":
         sys.exit(main())
     except DemoFailed as failure:
         print("demo: failed: %s" % failure, file=sys.stderr)
+        sys.exit(1)
+    except WineDoesNotStart as failure:
+        print("demo: failed: Wine does not start here (%s)" % failure, file=sys.stderr)
         sys.exit(1)
