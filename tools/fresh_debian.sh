@@ -21,14 +21,7 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 release=$1
-# The first Debian archive in the apt sources (one-line or deb822 form alike),
-# not the security archive, which holds no complete release. Nothing when apt
-# knows none.
-apt_mirror() {
-    { apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(ORIGIN)' 2>/dev/null || true; } |
-        awk '!found && $2 !~ /-security$/ && $3 == "Debian" { print $1; found = 1 }'
-}
-mirror=${FRESH_DEBIAN_MIRROR:-$(apt_mirror)}
+mirror=${FRESH_DEBIAN_MIRROR:-$(bash tools/apt_mirror.sh)}
 commit=$(git rev-parse HEAD)
 say() { echo "fresh-debian $release: $*"; }
 
