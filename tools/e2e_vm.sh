@@ -7,8 +7,8 @@
 #
 # Usage: tools/e2e_vm.sh [tests/e2e/run's options]
 # Ends with the suite's own lines and its exit code. The emulated CPU is about
-# four times slower than the machine's own, so the suite gets 40 minutes unless
-# the options say otherwise (--minutes).
+# four times slower than the machine's own, so the suite waits four times as
+# long (--slowdown 4, unless the options say otherwise).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -89,7 +89,7 @@ make_image() {
 
 mkdir -p "$vm"
 if [ ! -f "$vm/image-complete" ]; then make_image; fi
-printf '%s\n' --minutes 40 "$@" >"$vm/arguments"
+printf '%s\n' --slowdown 4 "$@" >"$vm/arguments"
 rm -f "$vm/output" "$vm/exit"
 say "starting the emulated PC (QEMU, software CPU, 2 processors); the suite's lines follow when it ends"
 started=$(date +%s)

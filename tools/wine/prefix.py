@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 
 from . import relay
-from .waiting import wait_until
+from .waiting import scaled, wait_until
 
 # Bumped whenever the pristine prefix's settings change, so old caches go.
 SETTINGS_REVISION = "4"
@@ -120,7 +120,7 @@ def pristine_settings():
 
 def _run(args, env, timeout=120):
     return subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, timeout=timeout)
+                          stderr=subprocess.DEVNULL, timeout=scaled(timeout))
 
 
 class PristinePrefix:

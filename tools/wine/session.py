@@ -8,6 +8,7 @@ import subprocess
 from . import machine_state, probe, relay, xinput
 from .probe import REG_SZ
 from .prefix import ThrowawayPrefix
+from .waiting import scaled
 
 PROGRAM_DIR = "C:\\Setup"
 DIALOG = "Tarvix-II PCI IDE Controller Uninstall Program"
@@ -109,7 +110,7 @@ class Session:
 
     def wait_window(self, caption=DIALOG, present=True, timeout=30):
         output = self.prefix.probe([["wait", caption, "present" if present else "gone",
-                                     str(int(timeout * 1000))]], timeout=timeout + 30)
+                                     str(int(scaled(timeout) * 1000))]], timeout=timeout + 30)
         waited = probe.record(output, "wait")
         return bool(waited and waited["ok"] == "1")
 
@@ -121,7 +122,7 @@ class Session:
 
     def inspect(self, caption=DIALOG):
         """What only the program's own thread can read: font, system menu, icons."""
-        return self.prefix.probe([["inspect", caption]])
+        return self.prefix.probe([["inspect", caption, str(int(scaled(5) * 1000))]])
 
     def press(self, *keys, caption=DIALOG):
         xinput.press(self.display.name, caption, *keys)
@@ -135,7 +136,7 @@ class Session:
     def wait_end(self, timeout=30):
         """Waits for the program and any restart it asked for; False on time-out."""
         try:
-            self.program.wait(timeout)
+            self.program.wait(scaled(timeout))
         except subprocess.TimeoutExpired:
             return False
         # The restart (wineboot --end-session) must finish before anything is read.

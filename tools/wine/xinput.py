@@ -3,13 +3,13 @@ follows the pointer, so a window is given the focus, and checked, first."""
 
 import subprocess
 
-from .waiting import wait_until
+from .waiting import scaled, wait_until
 
 
 def _xdotool(display, *args, timeout=10):
     return subprocess.run(
         ["xdotool", *args], env={"DISPLAY": display, "PATH": "/usr/bin:/bin"},
-        capture_output=True, text=True, timeout=timeout)
+        capture_output=True, text=True, timeout=scaled(timeout))
 
 
 def x_window(display, title):

@@ -5,7 +5,7 @@
 // One command a line, fields separated by tabs:
 //   setval KEY NAME TYPE HEX | delkey KEY | dump KEY
 //   window CAPTION | wait CAPTION present|gone MS | closebox CAPTION
-//   inspect CAPTION | childtext CAPTION CLASS | system
+//   inspect CAPTION MS | childtext CAPTION CLASS | system
 // KEY is HKLM\..., HKU\... or HKCU\...; HEX is the value's bytes.
 #include "window_report_command.h"
 #include "registry_commands.h"
@@ -55,8 +55,8 @@ bool RunCommand(const std::vector<std::string>& f, std::FILE* out) {
         WaitWindow(f[1], f[2] == "present", std::strtoul(f[3].c_str(), nullptr, 10), out);
     } else if (name == "closebox" && f.size() == 2) {
         ReportCloseBox(f[1], out);
-    } else if (name == "inspect" && f.size() == 2) {
-        InspectWindow(f[1], 5000, out);
+    } else if (name == "inspect" && f.size() == 3) {
+        InspectWindow(f[1], std::strtoul(f[2].c_str(), nullptr, 10), out);
     } else if (name == "childtext" && f.size() == 3) {
         ReportChildText(f[1], f[2], out);
     } else if (name == "system" && f.size() == 1) {
