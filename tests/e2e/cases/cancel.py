@@ -10,19 +10,22 @@ from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 
 WHOLE_REGISTRY = ["HKLM", "HKU"]
 # Wine's own bookkeeping, which moves with every Wine process or mouse move:
-# its count of service starts and its cache of system parameters.
-WINE_COUNTER = r"hklm\system\currentcontrolset\control"
+# its count of service starts (in Control) and its cache of system parameters.
+# Wine 8 lists Control under CurrentControlSet, Wine 10 under ControlSet001,
+# the key that CurrentControlSet links to.
+WINE_CONTROL_KEYS = (r"hklm\system\currentcontrolset\control",
+                     r"hklm\system\controlset001\control")
 WINE_CACHE = r"\software\wine\temporary system parameters"
 # And its display adapters: Wine's desktop process ends shortly after the last
 # program, and when it starts again (a slow start of SETUP.EXE) the display
 # driver writes its adapter anew under a new GUID.
-WINE_ADAPTERS = r"hklm\system\currentcontrolset\control\video"
+WINE_ADAPTERS = tuple(control + "\\video\\" for control in WINE_CONTROL_KEYS)
 
 
 def without_wine_bookkeeping(registry):
-    registry.keys.get(WINE_COUNTER, {}).pop("servicecurrent", None)
-    for key in [k for k in registry.keys
-                if WINE_CACHE in k or k.startswith(WINE_ADAPTERS + "\\")]:
+    for control in WINE_CONTROL_KEYS:
+        registry.keys.get(control, {}).pop("servicecurrent", None)
+    for key in [k for k in registry.keys if WINE_CACHE in k or k.startswith(WINE_ADAPTERS)]:
         del registry.keys[key]
     return registry
 
