@@ -16,8 +16,9 @@ hostname e2e-vm
 mkdir -p /root/project && cd /root/project
 find . -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 tar -C $shared --exclude=./build --exclude=./.git -cf - . | tar -xf -
-xargs -d '\n' -a $out/arguments python3 tests/e2e/run --build-dir $shared/build/mingw \
-    >$out/output 2>&1
+set -- # the suite's options, one a line
+while IFS= read -r option; do set -- "$@" "$option"; done <$out/arguments
+python3 tests/e2e/run --build-dir $shared/build/mingw "$@" >$out/output 2>&1
 echo $? >$out/exit.new
 rm -rf $out/artifacts
 cp -r build/e2e-artifacts $out/artifacts
