@@ -6,9 +6,9 @@
 # into it. Build the mingw preset first. As root (debootstrap, chroot).
 #
 # Usage: tools/e2e_vm.sh [tests/e2e/run's options]
-# Ends with the suite's own lines and its exit code. The emulated CPU is about
-# four times slower than the machine's own, so the suite waits four times as
-# long (--slowdown 4, unless the options say otherwise).
+# Ends with the suite's own lines and its exit code. The emulated CPU is many
+# times slower than the machine's own, so every wait of the suite is four
+# times as long (--slowdown 4, unless the options say otherwise).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
