@@ -71,12 +71,12 @@ def _kernel_refusal_of_32bit_programs():
                                   timeout=10).returncode
         except OSError as error:
             if error.errno == errno.ENOEXEC:
-                return "this kernel refuses 32-bit x86 programs (a 12-byte i386 ELF " \
+                return "this kernel refuses 32-bit x86 programs (a minimal i386 ELF " \
                        "program: %s)" % os.strerror(error.errno)
             return None
         except subprocess.TimeoutExpired:
             return None
-    return None if code == 0 else "a 12-byte i386 ELF program exited %d, not 0" % code
+    return None if code == 0 else "a minimal i386 ELF program exited %d, not 0" % code
 
 
 def ascii_text_hex(text):
