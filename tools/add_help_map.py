@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Adds map numbers to a WinHelp file written by Halibut.
 
-    tools/add_help_map.py INPUT.HLP OUTPUT.HLP NUMBER=TOPIC...
+    tools/add_help_map.py INPUT.HLP OUTPUT.HLP HELP_BASE_HEADER IDS_HEADER DIALOG=TOPIC...
+
+Each dialog's number is the help base (kResourceHelpBase in HELP_BASE_HEADER)
+plus the dialog's id (its #define in IDS_HEADER): the numbers the program
+asks for, read from the headers it compiles with.
 
 A program opens a topic with WinHelpA(..., HELP_CONTEXT, number): WinHelp
 looks the number up in the file's |CTXOMAP (number, topic offset) and shows
@@ -11,6 +15,7 @@ named topic's offset in |CONTEXT (keyed by the hash of its context string),
 writes a new |CTXOMAP with one entry per number, appends it to the file and
 points the file's directory at it. Nothing else in the file changes."""
 
+import re
 import struct
 import sys
 
@@ -122,23 +127,37 @@ def add_map(data, numbers):
     return bytes(result)
 
 
-def parse_numbers(arguments):
+def defined_number(header, name):
+    """The number a C++ header gives `name`, by #define or as a constexpr."""
+    definition = r"\s*(?:#define\s+{0}\s+|constexpr\s+\w+\s+{0}\s*=\s*)(0x[0-9A-Fa-f]+|\d+)\b"
+    pattern = re.compile(definition.format(name))
+    with open(header) as f:
+        found = [match.group(1) for match in map(pattern.match, f) if match]
+    if len(found) != 1:
+        raise ValueError("%s: %d numbers defined as %s, not one" % (header, len(found), name))
+    return int(found[0], 0)
+
+
+def dialog_numbers(base_header, ids_header, arguments):
+    """{map number: topic} for arguments DIALOG=TOPIC."""
+    base = defined_number(base_header, "kResourceHelpBase")
     numbers = {}
     for argument in arguments:
-        number, _, topic = argument.partition("=")
+        dialog, _, topic = argument.partition("=")
         if not topic:
-            raise HelpFileError("expected NUMBER=TOPIC, got %r" % argument)
-        numbers[int(number, 0)] = topic
+            raise HelpFileError("expected DIALOG=TOPIC, got %r" % argument)
+        numbers[base + defined_number(ids_header, dialog)] = topic
     return numbers
 
 
 def main(argv):
-    if len(argv) < 4:
+    if len(argv) < 6:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
     try:
+        numbers = dialog_numbers(argv[3], argv[4], argv[5:])
         with open(argv[1], "rb") as f:
-            result = add_map(f.read(), parse_numbers(argv[3:]))
+            result = add_map(f.read(), numbers)
     except (HelpFileError, OSError, struct.error, ValueError) as failure:
         print("add_help_map: %s: %s" % (argv[1], failure), file=sys.stderr)
         return 1

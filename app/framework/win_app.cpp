@@ -1,13 +1,11 @@
 #include "win_app.h"
 
+#include "help_base.h"
 #include "help_key.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
-
-// Help topics of dialogs are numbered from here by template id.
-constexpr DWORD kResourceHelpBase = 0x20000;
 
 bool IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
