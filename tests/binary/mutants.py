@@ -15,8 +15,11 @@ import sys
 import tempfile
 import time
 
-# The PE reader is shared with the Wine tools.
+# The PE reader is shared with the Wine tools; the help file's directory
+# reader is the map step's.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from add_help_map import directory  # noqa: E402
+from check_help_map import map_entries  # noqa: E402
 from check_instructions import instructions  # noqa: E402
 from pe_image import PEImage  # noqa: E402
 
@@ -117,6 +120,29 @@ def first_section_past_end_of_file(copy):
     struct.pack_into("<I", copy.data, raw_size_field, len(copy.data))
 
 
+def help_map_changed(change):
+    """|CTXOMAP's (map number, topic offset) entries as `change` makes them;
+    it returns them and the row's {names}."""
+    def change_map(copy):
+        data = bytes(copy.data)
+        start, entries = map_entries(data, directory(data, struct.unpack_from("<i", data, 4)[0]))
+        entries, names = change(entries)
+        for i, entry in enumerate(entries):
+            struct.pack_into("<II", copy.data, start + 8 * i, *entry)
+        return names
+    return change_map
+
+
+def first_number_raised(entries):
+    (number, offset), *others = entries
+    return [(number + 1, offset)] + others, {"number": "%#x" % number}
+
+
+def topics_swapped(entries):
+    (first, first_topic), (second, second_topic) = entries
+    return [(first, second_topic), (second, first_topic)], {}
+
+
 MUTANTS = [
     # what, the file changed, the change, the check that must fail, a piece of its line
     ("SSE2 movsd", "SETUP.EXE", in_place_of_first_call("F2 0F 10 C1"), "setup_instructions",
@@ -147,6 +173,11 @@ MUTANTS = [
      "version: the block at byte 0 claims 0 bytes"),
     ("a section past the end of the file", "SETUP.EXE", first_section_past_end_of_file,
      "setup_imports", "section .text runs past the end of the file"),
+    ("a help map with a wrong number", "SETUP.HLP", help_map_changed(first_number_raised),
+     "help_map", "F1 asks for {number}, which SETUP.HLP's map lacks"),
+    ("a help map with its two numbers swapped", "SETUP.HLP", help_map_changed(topics_swapped),
+     "help_map",
+     "which leads to 'About the uninstall program', not 'Uninstalling the Tarvix-II driver'"),
     ("a floppy with other file dates", "SETUP.IMG", floppy_entry_dated_1998(b"SETUP   EXE"),
      "floppy_image", "'SETUP   EXE' is dated 1998-01-01 09:00:00"),
     ("a floppy with another root-directory size", "SETUP.IMG",
