@@ -4,6 +4,8 @@
 # checkout's current commit into it, and runs the commands there as root. Prints
 # each command's exit code, time and last line. Removes the root afterwards, also
 # when interrupted. As root; installs debootstrap on the host when it is missing.
+# The root shares this machine's cache of the i386 emulation, whose entries are
+# each release's own.
 #
 # Usage: tools/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
 # Exits non-zero when a command fails. The mirror is the one this machine's apt
@@ -29,14 +31,12 @@ say() { echo "fresh-debian $release: $*"; }
 root=$(mktemp -d "/var/tmp/fresh-debian-$release.XXXXXX")
 bootstrap_log=$root.debootstrap.log
 mounted=()
+inside="" # the process whose namespaces hold what runs in the root
 
 # Ends what still runs inside the root, unmounts in reverse order, removes it.
 clean_up() {
     trap - EXIT INT TERM
-    local pid
-    for pid in /proc/[0-9]*; do
-        [ "$(readlink "$pid/root" 2>/dev/null)" = "$root" ] && kill -KILL "${pid#/proc/}" 2>/dev/null
-    done
+    [ -z "$inside" ] || kill -KILL "$inside" 2>/dev/null || true
     local i
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
         umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
@@ -46,6 +46,18 @@ clean_up() {
 }
 trap clean_up EXIT
 trap 'say "interrupted"; exit 130' INT TERM
+
+# Runs a command in the root: its own mount namespace, whose root it is by
+# pivot_root (a chrooted process may make no user namespace, which the i386
+# emulation needs), and its own PID namespace, so that all it started ends
+# with it. In the background, its id in $inside.
+in_root() {
+    unshare --mount --propagation private --pid --fork --kill-child sh -c '
+        mount --rbind "$0" "$0" && cd "$0" && mkdir -p .host && pivot_root . .host &&
+            cd / && mount -t proc proc /proc && umount -l /.host && rmdir /.host &&
+            exec "$@"' "$root" "$@" &
+    inside=$!
+}
 
 mount_in_root() { # TYPE-OR---bind SOURCE TARGET
     mkdir -p "$root$3"
@@ -74,6 +86,9 @@ mount_in_root sysfs sys /sys
 mount_in_root --bind /dev /dev
 mount_in_root devpts devpts /dev/pts
 mount_in_root tmpfs tmpfs /dev/shm
+emulation_cache=$(bash tools/i386_emulation.sh cache-folder)
+mkdir -p "$emulation_cache"
+mount_in_root --bind "$emulation_cache" /var/cache/i386-emulation
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 
 git clone -q --no-hardlinks "$PWD" "$root/root/project"
@@ -86,12 +101,14 @@ for command in "${commands[@]}"; do
     say "running $command (output in the root's $log)"
     started=$(date +%s)
     rc=0
-    chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+    in_root /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 I386_EMULATION_CACHE=/var/cache/i386-emulation \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        bash -c "cd /root/project && bash $command </dev/null >$log 2>&1" || rc=$?
+        bash -c "cd /root/project && bash $command </dev/null >$log 2>&1"
+    wait "$inside" || rc=$?
+    inside=""
     last=$(grep -v '^[[:space:]]*$' "$root$log" | tail -n 1)
     echo "$command: exit $rc, $(($(date +%s) - started)) s, last line: $last"
-    grep '^not run here: ' "$root$log" || true
+    grep '^e2e cases: ' "$root$log" || true
     if [ "$rc" -ne 0 ]; then
         failures=$((failures + 1))
         tail -n 40 "$root$log"

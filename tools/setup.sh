@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12 or 13 (with --wine-only,
-# what the end-to-end suite needs to run). Safe to repeat;
+# Installs what building and testing need on Debian 12 or 13. Safe to repeat;
 # runs apt only when something is missing. Needs root (or sudo). Asks apt to
 # simulate the whole installation before it installs anything, and takes the
 # i386 architecture back off when it added it for an installation that cannot go.
@@ -15,27 +14,20 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 
-# What the end-to-end suite needs to run (all that --wine-only installs: the
-# emulated PC of tools/e2e_vm.sh has only these).
-wine_packages=(
-    python3 wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
-    fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
-    mtools             # also builds the floppy image; the suite takes drive A:'s files from it
-)
 packages=(
     # Unversioned names: clang and its runtime are 14 in Debian 12, 19 in Debian 13.
     cmake g++ make libgtest-dev clang libclang-rt-dev clang-format
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     halibut dosfstools # the help file and the floppy image
-    "${wine_packages[@]}"
+    # The end-to-end suite. Where the kernel runs no 32-bit program,
+    # tools/i386_emulation.sh fetches the rest it needs into a cache of its own.
+    python3 wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
+    fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
+    mtools             # also builds the floppy image; the suite takes drive A:'s files from it
 )
 # The floppy's boot sector, and the emulated PC and the other DOS that test the
 # floppy. Without recommends: QEMU's would bring a desktop's worth of GUI.
 lean_packages=(nasm qemu-system-x86 dosbox)
-if [ "${1:-}" = --wine-only ]; then
-    packages=("${wine_packages[@]}")
-    lean_packages=()
-fi
 
 installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"

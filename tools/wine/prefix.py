@@ -1,11 +1,9 @@
 """Wine prefixes: one pristine prefix per Wine version, cached, and a cheap
 copy of it for each run with its own wineserver."""
 
-import errno
 import os
 import shutil
 import signal
-import struct
 import subprocess
 import tempfile
 
@@ -27,11 +25,6 @@ class WineDoesNotStart(RuntimeError):
     """`wine --version` failed; the message is Wine's own."""
 
 
-class KernelRunsNo32BitPrograms(WineDoesNotStart):
-    """Wine failed on a kernel that refuses every 32-bit x86 program (IA-32
-    emulation off): no 32-bit Wine can run on this machine at all."""
-
-
 def wine_version():
     try:
         result = subprocess.run(["wine", "--version"], stdin=subprocess.DEVNULL,
@@ -39,44 +32,9 @@ def wine_version():
     except (OSError, subprocess.TimeoutExpired) as error:
         raise WineDoesNotStart(str(error))
     if result.returncode != 0:
-        message = "wine --version exited %d: %s" % (
-            result.returncode, " ".join(result.stderr.split()) or "no message")
-        refusal = _kernel_refusal_of_32bit_programs()
-        if refusal:
-            raise KernelRunsNo32BitPrograms("%s; %s" % (message, refusal))
-        raise WineDoesNotStart(message)
+        raise WineDoesNotStart("wine --version exited %d: %s" % (
+            result.returncode, " ".join(result.stderr.split()) or "no message"))
     return result.stdout.strip()
-
-
-def _smallest_i386_program():
-    """A static i386 ELF program that only exits with 0 (int 80h, exit)."""
-    code = bytes.fromhex("b801000000" "31db" "cd80")  # mov eax,1; xor ebx,ebx; int 80h
-    base, headers = 0x08048000, 52 + 32
-    elf = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9) + struct.pack(
-        "<HHIIIIIHHHHHH", 2, 3, 1, base + headers, 52, 0, 0, 52, 32, 1, 0, 0, 0)
-    segment = struct.pack("<IIIIIIII", 1, 0, base, base, headers + len(code),
-                          headers + len(code), 5, 0x1000)
-    return elf + segment + code
-
-
-def _kernel_refusal_of_32bit_programs():
-    """Why this kernel runs no 32-bit x86 program, or None when it runs ours."""
-    with tempfile.TemporaryDirectory(prefix="i386-") as folder:
-        path = os.path.join(folder, "exit0")
-        with open(path, "wb") as f:
-            f.write(_smallest_i386_program())
-        os.chmod(path, 0o700)
-        try:
-            code = subprocess.run([path], stdin=subprocess.DEVNULL, capture_output=True,
-                                  timeout=10).returncode
-        except OSError as error:
-            if error.errno == errno.ENOEXEC:
-                return "this kernel refuses 32-bit x86 programs (a minimal i386 ELF " \
-                       "program: %s)" % os.strerror(error.errno)
-            return None
-        except subprocess.TimeoutExpired:
-            return None
-    return None if code == 0 else "a minimal i386 ELF program exited %d, not 0" % code
 
 
 def ascii_text_hex(text):
@@ -84,10 +42,11 @@ def ascii_text_hex(text):
 
 
 def base_environment(prefix, display=None, locale="C.UTF-8", debug="-all"):
+    # WINESERVER stays: the i386 emulation runs Wine's server natively.
     env = {
         k: v
         for k, v in os.environ.items()
-        if not k.startswith(("WINE", "LC_", "LANG", "DISPLAY"))
+        if k == "WINESERVER" or not k.startswith(("WINE", "LC_", "LANG", "DISPLAY"))
     }
     env.update(
         WINEPREFIX=prefix,

@@ -42,6 +42,8 @@ class Suite:
         # The machines of the cases running, which the time limit stops.
         self._sessions = set()
         self._stopped = False
+        # Cases whose outcome is printed, for a progress line.
+        self.reported = 0
 
     def note(self, text, case_name=None):
         """A measured fact worth the report, printed after the cases (with the
@@ -136,6 +138,7 @@ class Suite:
                 else:
                     passed += 1
                     print("ok   %s (%s)" % (name, took))
+                self.reported += 1
                 print(end="", flush=True)
             pool.shutdown(wait=False)
         finally:

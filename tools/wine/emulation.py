@@ -1,0 +1,87 @@
+"""32-bit Wine on a kernel that runs no 32-bit x86 program (IA-32 emulation
+off): the command starts itself again under QEMU's user-mode emulation of the
+i386 (tools/i386_emulation.sh). EMULATE_I386=1 takes that route on any machine."""
+
+import errno
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+
+SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                      "i386_emulation.sh")
+FORCE_VARIABLE = "EMULATE_I386"
+# How much longer every wait may take under the emulation (the slowest case
+# measured there took 3 times its native time on a loaded machine).
+SLOWDOWN = 4
+# Seconds per case under the emulation with two cases at a time, and the
+# pristine prefix's making: for the time a run announces.
+CASE_SECONDS = 11
+SETUP_SECONDS = 60
+
+
+class CannotEmulate(RuntimeError):
+    """The emulation could not be prepared; its script said why."""
+
+
+def active():
+    """Whether this process runs under the emulation."""
+    return bool(os.environ.get("I386_EMULATION"))
+
+
+def expected_minutes(cases):
+    return max(1, round((SETUP_SECONDS + CASE_SECONDS * cases) / 60))
+
+
+def reason_to_emulate():
+    """Why 32-bit programs must run emulated here, or None where they run natively."""
+    if active():
+        return None
+    if os.environ.get(FORCE_VARIABLE) == "1":
+        return "%s=1 asks for the emulated i386" % FORCE_VARIABLE
+    return _kernel_refusal_of_32bit_programs()
+
+
+def run_again_emulated():
+    """Prepares the emulation and replaces this process with itself under it;
+    returns only by raising CannotEmulate."""
+    sys.stdout.flush()
+    prepared = subprocess.run(["bash", SCRIPT, "prepare"], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL)
+    if prepared.returncode != 0:
+        raise CannotEmulate("tools/i386_emulation.sh prepare exited %d: the reason above"
+                            % prepared.returncode)
+    os.execvp("bash", ["bash", SCRIPT, "run", sys.executable, os.path.abspath(sys.argv[0])]
+              + sys.argv[1:])
+
+
+def _smallest_i386_program():
+    """A static i386 ELF program that only exits with 0 (int 80h, exit)."""
+    code = bytes.fromhex("b801000000" "31db" "cd80")  # mov eax,1; xor ebx,ebx; int 80h
+    base, headers = 0x08048000, 52 + 32
+    elf = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9) + struct.pack(
+        "<HHIIIIIHHHHHH", 2, 3, 1, base + headers, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+    segment = struct.pack("<IIIIIIII", 1, 0, base, base, headers + len(code),
+                          headers + len(code), 5, 0x1000)
+    return elf + segment + code
+
+
+def _kernel_refusal_of_32bit_programs():
+    """Why this kernel runs no 32-bit x86 program, or None when it runs ours."""
+    with tempfile.TemporaryDirectory(prefix="i386-") as folder:
+        path = os.path.join(folder, "exit0")
+        with open(path, "wb") as f:
+            f.write(_smallest_i386_program())
+        os.chmod(path, 0o700)
+        try:
+            code = subprocess.run([path], stdin=subprocess.DEVNULL, capture_output=True,
+                                  timeout=10).returncode
+        except OSError as error:
+            if error.errno == errno.ENOEXEC:
+                return "this kernel refuses 32-bit x86 programs (a minimal i386 ELF " \
+                       "program: %s)" % os.strerror(error.errno)
+            return None
+        except subprocess.TimeoutExpired:
+            return None
+    return None if code == 0 else "a minimal i386 ELF program exited %d, not 0" % code
