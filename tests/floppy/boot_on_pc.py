@@ -10,8 +10,8 @@ the floppy first.
 CASE is a row of CASES. BOOT_RECORD is the test hard disk's first sector: it
 reports over the serial port that it runs, the CS:IP it was started at and the
 DL it was given. The screen is read from text memory through QEMU's machine
-protocol. When the sector waits for a key, the screen must stay as it is for
-a second; then a key is sent, and the BIOS must start the disk again. Each
+protocol. Where a case presses a key, the screen must first stay as it is
+for a second, and after the key the BIOS must start the disk again. Each
 case ends by itself within seconds."""
 
 import json
@@ -37,13 +37,15 @@ RECORD_RUNS = "hard disk boot record runs at 0000:7C00, DL=80h"
 # The test hard disk: (its record signed with 55AA, which of its reads fail).
 UNSIGNED, FIRST_READ_FAILS, UNREADABLE = (False, None), (True, "once"), (True, "always")
 # case: (SETUP.IMG as, the hard disk, serial output, the lines of ours on
-# screen up to the record's report or to the wait for a key)
+# screen up to the record's report or to the wait for a key, whether a key
+# follows). Keys go to one stop, as all stops share one wait, and to the
+# hard-disk line.
 CASES = {
-    "hard-disk-after-a-failed-read": ("floppy", FIRST_READ_FAILS, RECORD_RUNS, [STARTING]),
-    "no-hard-disk": ("floppy", None, "", [STARTING, NO_HARD_DISK]),
-    "unsigned-hard-disk": ("floppy", UNSIGNED, "", [STARTING, NO_RECORD]),
-    "unreadable-hard-disk": ("floppy", UNREADABLE, "", [STARTING, READ_ERROR]),
-    "only-hard-disk": ("hard disk", None, "", [NOT_STARTUP]),
+    "hard-disk-after-a-failed-read": ("floppy", FIRST_READ_FAILS, RECORD_RUNS, [STARTING], False),
+    "no-hard-disk": ("floppy", None, "", [STARTING, NO_HARD_DISK], True),
+    "unsigned-hard-disk": ("floppy", UNSIGNED, "", [STARTING, NO_RECORD], False),
+    "unreadable-hard-disk": ("floppy", UNREADABLE, "", [STARTING, READ_ERROR], False),
+    "only-hard-disk": ("hard disk", None, "", [NOT_STARTUP], True),
 }
 WAIT_SECONDS = 8
 KEY_WAIT_SECONDS = 1
@@ -148,13 +150,12 @@ def waits_for_key(lines):
     return bool(lines) and any(is_line(p, lines[-1]) for p in WAITING)
 
 
-def boot(qemu, image_as, image, hard_disk, expected, scratch):
+def boot(qemu, image_as, image, hard_disk, expected, key, scratch):
     """Boots; returns (serial output, the screens as (when, lines): at the
     wait for a key and after it, or in the end; a failure or None). Ends
     when the test record has reported, when the screen shows a line of ours
-    not `expected`, when the sector waits for a key that `expected` does not
-    end in, when it waits a second time, or when the wait is over."""
-    key = expected[-1] in WAITING
+    not `expected`, when the sector waits for a key and `key` is false, when
+    it waits a second time, or when the wait is over."""
     serial = os.path.join(scratch, "serial.txt")
     monitor_path = os.path.join(scratch, "monitor")
     argv = [qemu, "-machine", "isapc", "-cpu", "486", "-m", "4", "-nodefaults", "-vga", "std",
@@ -218,10 +219,10 @@ def screen_faults(lines, expected, when):
 
 def main(argv):
     case, qemu, image, record = argv[1], argv[2], os.path.abspath(argv[3]), argv[4]
-    image_as, disk, serial_expected, expected = CASES[case]
+    image_as, disk, serial_expected, expected, key = CASES[case]
     with tempfile.TemporaryDirectory() as scratch:
         hard_disk = disk and make_hard_disk(scratch, record, disk)
-        said, screens, failure = boot(qemu, image_as, image, hard_disk, expected, scratch)
+        said, screens, failure = boot(qemu, image_as, image, hard_disk, expected, key, scratch)
     print("boot: %s: serial %r" % (case, said))
     for line in screens[-1][1]:
         print("boot: screen: " + line)
