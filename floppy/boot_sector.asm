@@ -4,6 +4,8 @@
 ; drive A: when the BIOS, trying A: first, looks for something to start.
 ; Rather than "not a bootable disk", this sector starts the first hard disk's
 ; master boot record as the BIOS would have, and Windows comes back by itself.
+; Started as a hard disk itself (the image written to a USB stick or a CF
+; card), it would start itself for ever: there it only says what it is.
 ;
 ; 8086 instructions only: it must run on every PC. BIOS text mode has no Big5
 ; font, so its lines are plain English; README.TXT says what they mean.
@@ -44,10 +46,13 @@ start:
         jmp     0:relocated
 
 relocated:
+        test    dl, dl          ; 80h and up: the BIOS started us as a hard disk
+        js      started_as_hard_disk
         mov     si, starting_text
         call    show
+        mov     si, no_hard_disk_text
         cmp     byte [HARD_DISK_COUNT], 0
-        je      cannot_start
+        je      stop
 
         mov     bp, READ_TRIES
 read_record:
@@ -57,25 +62,39 @@ read_record:
         mov     dx, HARD_DISK   ; head 0
         int     0x13
         jnc     check_signature
+        mov     al, ah          ; the BIOS's status goes on the line
+        mov     di, read_status
+        call    put_hex
         xor     ah, ah          ; a failed read: reset the disk, then try again
         mov     dl, HARD_DISK
         int     0x13
         dec     bp
         jnz     read_record
-        jmp     cannot_start
+        mov     si, read_error_text
+        jmp     stop
 
 check_signature:
+        mov     si, no_record_text
         cmp     word [LOADED + 510], 0xAA55
-        jne     cannot_start
+        jne     stop
         mov     dl, HARD_DISK   ; the record learns its drive from DL
         jmp     0:LOADED
 
-cannot_start:
-        mov     si, remove_text
+started_as_hard_disk:
+        mov     si, not_startup_text
         call    show
-        xor     ah, ah          ; wait for a key
+        jmp     wait_for_key
+
+; Shows why the hard disk cannot be started (the text at SI), then what to do.
+stop:
+        call    show
+        mov     si, take_out_text
+        call    show
+wait_for_key:
+        xor     ah, ah
         int     0x16
-        int     0x19            ; and let the BIOS look for a disk again
+        int     0x19            ; let the BIOS look for a disk again
+        jmp     wait_for_key    ; no BIOS returns, but nothing runs on if one does
 
 ; Shows the zero-terminated text at DS:SI on the screen.
 show:
@@ -89,10 +108,36 @@ show:
 shown:
         ret
 
+; Writes AL as two hexadecimal digits to ES:DI.
+put_hex:
+        push    ax
+        mov     cl, 4
+        shr     al, cl
+        call    put_digit
+        pop     ax
+put_digit:
+        and     al, 0x0F
+        add     al, 0x90        ; 0-9 to "0"-"9", 10-15 to "A"-"F"
+        daa
+        adc     al, 0x40
+        daa
+        stosb
+        ret
+
 starting_text:
-        db      "Uninstall disk in drive A: starting the computer from its hard disk.", 13, 10, 0
-remove_text:
-        db      "Cannot start the hard disk. Take the disk out of drive A: and press a key.", 13, 10, 0
+        db      "Uninstall disk in drive A. Starting the computer from its hard disk.", 13, 10, 0
+not_startup_text:
+        db      "This is the uninstall disk, not a startup disk. Remove it and press a key.", 13, 10, 0
+no_hard_disk_text:
+        db      "No hard disk.", 0
+read_error_text:
+        db      "Hard disk read error "
+read_status:
+        db      "??h.", 0
+no_record_text:
+        db      "Hard disk has no startup record.", 0
+take_out_text:
+        db      " Take the disk out of drive A: and press a key.", 13, 10, 0
 
         times   510 - ($ - $$) db 0
         dw      0xAA55

@@ -32,12 +32,22 @@ def readme_text(source):
     return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("big5")
 
 
-def lay_boot_sector(image, boot_sector):
-    """Puts our jump, OEM name, code and signature around mkfs.fat's BPB."""
-    with open(boot_sector, "rb") as f:
+def read_boot_sector(path):
+    """Our assembled sector, which must leave the BPB's bytes to mkfs.fat."""
+    with open(path, "rb") as f:
         ours = f.read()
-    if len(ours) != SECTOR_BYTES or ours[510:] != b"\x55\xaa":
-        raise ValueError("not a boot sector: %s" % boot_sector)
+    if len(ours) != SECTOR_BYTES:
+        raise ValueError("the boot sector %s is %d bytes, not %d" % (path, len(ours), SECTOR_BYTES))
+    if ours[510:] != b"\x55\xaa":
+        raise ValueError("the boot sector %s ends in %s, not 55 aa" % (path, ours[510:].hex(" ")))
+    if any(ours[BPB]):
+        raise ValueError("the boot sector %s has bytes other than 0 at %d to %d, where mkfs.fat's "
+                         "BPB goes" % (path, BPB.start, BPB.stop - 1))
+    return ours
+
+
+def lay_boot_sector(image, ours):
+    """Puts our jump, OEM name, code and signature around mkfs.fat's BPB."""
     with open(image, "r+b") as f:
         sector = bytearray(f.read(SECTOR_BYTES))
         sector[:BPB.start] = ours[:BPB.start]
@@ -48,6 +58,7 @@ def lay_boot_sector(image, boot_sector):
 
 def make_image(image, boot_sector, files):
     """A fresh image holding `files` (paths whose base names are 8.3 and upper case)."""
+    ours = read_boot_sector(boot_sector)
     env = dict(os.environ, TZ="UTC", MTOOLS_SKIP_CHECK="1")
     partial = image + ".partial"
     if os.path.exists(partial):
@@ -56,7 +67,7 @@ def make_image(image, boot_sector, files):
     # random and current ones.
     subprocess.run(["mkfs.fat", "-C", "-F", "12", "-n", LABEL, "--invariant",
                     partial, str(FLOPPY_KIB)], check=True, env=env, stdout=subprocess.DEVNULL)
-    lay_boot_sector(partial, boot_sector)
+    lay_boot_sector(partial, ours)
     with tempfile.TemporaryDirectory() as staging:
         for path in files:
             name = os.path.basename(path)
@@ -78,9 +89,13 @@ def main(argv):
         return 2
     image, boot_sector, readme_source, readme_out, files = argv[1], argv[2], argv[3], argv[4], \
         argv[5:]
-    with open(readme_out, "wb") as f:
-        f.write(readme_text(readme_source))
-    make_image(image, boot_sector, [readme_out] + files)
+    try:
+        with open(readme_out, "wb") as f:
+            f.write(readme_text(readme_source))
+        make_image(image, boot_sector, [readme_out] + files)
+    except ValueError as error:
+        print("make_floppy: %s" % error, file=sys.stderr)
+        return 1
     return 0
 
 

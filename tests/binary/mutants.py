@@ -55,6 +55,16 @@ def replace(old, new):
     return change
 
 
+def nops_over(start, length):
+    """`length` bytes from the one occurrence of `start` on, nops."""
+    def change(copy):
+        if copy.data.count(start) != 1:
+            raise ValueError("%r occurs %d times" % (start, copy.data.count(start)))
+        at = copy.data.find(start)
+        copy.data[at:at + length] = b"\x90" * length
+    return change
+
+
 def append(text):
     def change(copy):
         copy.data += text
@@ -185,9 +195,28 @@ MUTANTS = [
      "root entries is 0x70, not 0xe0"),
     ("the boot sector jumping with DL=00h", "SETUP.IMG",
      replace(b"\xb2\x80\xea\x00\x7c\x00\x00", b"\xb2\x00\xea\x00\x7c\x00\x00"),
-     "floppy_boot_hard-disk-486", "the serial port said 'hard disk boot record runs, DL=00h'"),
+     "floppy_boot_hard-disk-after-a-failed-read",
+     "the serial port said 'hard disk boot record runs at 0000:7C00, DL=00h'"),
+    # test dl, dl; js: started as a hard disk, it would start itself.
+    ("the boot sector without its entry-DL check", "SETUP.IMG", nops_over(b"\x84\xd2\x78", 4),
+     "floppy_boot_only-hard-disk",
+     "in the end the screen showed ['Uninstall disk in drive A. Starting the computer from its "
+     "hard disk.'"),
+    # cmp byte [0475h], 0; je
+    ("the boot sector without its hard-disk count check", "SETUP.IMG",
+     nops_over(b"\x80\x3e\x75\x04\x00", 7), "floppy_boot_no-hard-disk",
+     "in the end the screen showed ['Uninstall disk in drive A. Starting the computer from its "
+     "hard disk.', 'Hard disk read error"),
+    # mov bp, 3 before mov ax, 0201h: one try.
+    ("the boot sector without its read retry", "SETUP.IMG",
+     replace(b"\xbd\x03\x00\xb8\x01\x02", b"\xbd\x01\x00\xb8\x01\x02"),
+     "floppy_boot_hard-disk-after-a-failed-read", "the serial port said '', not"),
+    # xor ah, ah; int 16h
+    ("the boot sector without its key wait", "SETUP.IMG", nops_over(b"\x30\xe4\xcd\x16", 4),
+     "floppy_boot_no-hard-disk", "the screen changed within 1 s of waiting for a key"),
     ("mkfs.fat's boot sector in our place", "SETUP.IMG", floppy_with_mkfs_boot_sector,
-     "floppy_boot_hard-disk-486", "the screen lacks 'Uninstall disk in drive A:"),
+     "floppy_boot_hard-disk-after-a-failed-read",
+     "in the end the screen showed [], not ['Uninstall disk in drive A."),
 ]
 
 

@@ -1,6 +1,7 @@
 ; A hard disk's master boot record for the boot tests: it says over the first
-; serial port that it runs, and which drive number it was given in DL, then
-; stops the processor. The tests read the port's output.
+; serial port that it runs, the CS:IP it was started at and the drive number
+; it was given in DL, then stops the processor. The tests read the port's
+; output.
 
         cpu     8086
         bits    16
@@ -8,17 +9,31 @@
 
 COM1    equ     0x3F8
 
+start:
+        call    started         ; the first instruction: its return address
+started:                        ; gives the IP we were started at
+        pop     di
+        sub     di, started - start
+        mov     bx, cs
+        mov     bp, dx
         xor     ax, ax
         mov     ds, ax
-        mov     bl, dl
         mov     si, runs_text
         call    send_text
-        mov     al, bl
-        mov     cl, 4
-        shr     al, cl
-        call    send_digit
-        mov     al, bl
-        call    send_digit
+        mov     ax, bx
+        mov     cx, 4
+        call    send_hex
+        mov     al, ':'
+        call    send_byte
+        mov     ax, di
+        mov     cx, 4
+        call    send_hex
+        mov     si, drive_text
+        call    send_text
+        mov     ax, bp
+        mov     ah, al
+        mov     cx, 2
+        call    send_hex
         mov     si, end_text
         call    send_text
 stop:
@@ -36,20 +51,33 @@ send_text:
 sent:
         ret
 
-; Sends the low four bits of AL as a hexadecimal digit.
-send_digit:
+; Sends the top CX hexadecimal digits of AX.
+send_hex:
+        push    cx
+        mov     cl, 4
+        rol     ax, cl
+        push    ax
         and     al, 0x0F
         add     al, '0'
         cmp     al, '9'
-        jbe     send_byte
+        jbe     digit
         add     al, 'A' - '9' - 1
+digit:
+        call    send_byte
+        pop     ax
+        pop     cx
+        loop    send_hex
+        ret
+
 send_byte:
         mov     dx, COM1
         out     dx, al
         ret
 
 runs_text:
-        db      "hard disk boot record runs, DL=", 0
+        db      "hard disk boot record runs at ", 0
+drive_text:
+        db      ", DL=", 0
 end_text:
         db      "h", 13, 10, 0
 
