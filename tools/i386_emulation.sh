@@ -4,8 +4,8 @@
 # There a binfmt_misc of its own (Linux 6.7 and later give each user namespace
 # one) hands every i386 ELF program to qemu-i386, and Wine's server runs as the
 # machine's own 64-bit wineserver of the same Wine. Nothing is registered for
-# the rest of the machine, and it all goes with the command's last process,
-# also when interrupted. Needs no root where the kernel lets users make user
+# the rest of the machine, and it all goes with the command, also when
+# interrupted. Needs no root where the kernel lets users make user
 # namespaces (Debian's default).
 #
 # Usage: tools/i386_emulation.sh prepare       makes the cache; prints its folder
@@ -123,9 +123,16 @@ run() {
     if ! errors=$(unshare --user --map-root-user --mount true 2>&1); then
         fail "cannot make a user namespace ($errors): as root, or with the sysctl kernel.unprivileged_userns_clone=1"
     fi
-    exec env I386_MAGIC="$magic" I386_MASK="$mask" I386_EMULATION="$qemu" \
+    # Its own PID namespace too: whatever the command leaves ends with it, and
+    # an interruption here ends it all (unshare itself ignores SIGTERM).
+    env I386_MAGIC="$magic" I386_MASK="$mask" I386_EMULATION="$qemu" \
         PATH="$server:$PATH" WINESERVER="$server/wineserver" \
-        unshare --user --map-root-user --mount sh -c "$inside" i386-emulation "$@"
+        unshare --user --map-root-user --mount --pid --fork --kill-child --mount-proc \
+        sh -c "$inside" i386-emulation "$@" <&0 &
+    local inner=$! status=0
+    trap 'kill -KILL $inner 2>/dev/null; wait $inner; exit 130' INT TERM HUP
+    wait $inner || status=$?
+    return $status
 }
 
 case "${1:-}" in
