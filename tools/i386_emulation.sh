@@ -67,6 +67,8 @@ trap '[ -z "$work" ] || rm -rf "$work"' EXIT
 
 prepare() {
     mkdir -p "$cache_root" || fail "cannot make the cache folder $cache_root"
+    # What a killed run left half-made, once no run can still be making it.
+    find "$cache_root" -maxdepth 2 -name '.making-*' -mmin +60 -exec rm -rf {} + 2>/dev/null || true
     if [ ! -x "$cache/qemu-i386" ]; then
         say "fetching QEMU's user-mode emulation (qemu-user, $qemu_suite) into $cache (once)"
         work=$(mktemp -d "$cache_root/.making-XXXXXX") || fail "cannot write in $cache_root"
