@@ -12,11 +12,12 @@
 #        tools/i386_emulation.sh run COMMAND...  COMMAND under the emulation
 #        tools/i386_emulation.sh cache-folder    prints the folder of all caches
 #
-# The cache (in ~/.cache, or $I386_EMULATION_CACHE; 12 MB a release) holds qemu-i386 from Debian's qemu-user 10
-# (Debian 12 has it in bookworm-backports; its own 7.2 cannot map Wine's shared
-# user data) and wineserver64 from wine64 at the installed Wine's version, both
-# fetched through apt from the machine's own mirror. It is keyed by the release
-# and this script; a new Wine version fetches only its wineserver again.
+# The cache (in ~/.cache, or $I386_EMULATION_CACHE; 12 MB a release) holds
+# qemu-i386 from Debian's qemu-user 10 (Debian 12 has it in bookworm-backports;
+# its own 7.2 cannot map Wine's shared user data) and wineserver64 from wine64
+# at the installed Wine's version, both fetched through apt from the machine's
+# own mirror. It is keyed by the release and this script; a new Wine version
+# fetches only its wineserver again.
 set -euo pipefail
 # No cd: the command runs where it was started.
 tools=$(cd "$(dirname "$0")" && pwd)
