@@ -7,7 +7,7 @@
 # The root shares this machine's cache of the i386 emulation, whose entries are
 # each release's own.
 #
-# Usage: tools/fresh_debian.sh [--test-only] RELEASE [tools/test.sh's options]   (RELEASE: bookworm, trixie)
+# Usage: tools/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
 # Exits non-zero when a command fails. The mirror is the one this machine's apt
 # uses for Debian itself, else debootstrap's default; FRESH_DEBIAN_MIRROR overrides it.
 set -euo pipefail
@@ -18,13 +18,11 @@ if [ "${1:-}" = "--test-only" ]; then
     commands=("tools/test.sh")
     shift
 fi
-if [ $# -lt 1 ]; then
+if [ $# -ne 1 ]; then
     sed -n 's/^# Usage: //p' "$0" >&2
     exit 2
 fi
 release=$1
-shift
-test_options=("$@")
 mirror=${FRESH_DEBIAN_MIRROR:-$(bash tools/apt_mirror.sh)}
 commit=$(git rev-parse HEAD)
 say() { echo "fresh-debian $release: $*"; }
@@ -99,15 +97,13 @@ say "cloned $commit"
 
 failures=0
 for command in "${commands[@]}"; do
-    options=()
-    if [ "$command" = tools/test.sh ]; then options=("${test_options[@]}"); fi
     log="/root/$(basename "$command" .sh).log"
     say "running $command (output in the root's $log)"
     started=$(date +%s)
     rc=0
     in_root /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 I386_EMULATION_CACHE=/var/cache/i386-emulation \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        bash -c "cd /root/project && bash $command ${options[*]} </dev/null >$log 2>&1"
+        bash -c "cd /root/project && bash $command </dev/null >$log 2>&1"
     wait "$inside" || rc=$?
     inside=""
     last=$(grep -v '^[[:space:]]*$' "$root$log" | tail -n 1)

@@ -16,8 +16,9 @@
 # qemu-i386 from Debian's qemu-user 10 (Debian 12 has it in bookworm-backports;
 # its own 7.2 cannot map Wine's shared user data) and wineserver64 from wine64
 # at the installed Wine's version, both fetched through apt from the machine's
-# own mirror. It is keyed by the release and this script; a new Wine version
-# fetches only its wineserver again.
+# own mirror, and where Wine's loader is position-independent, one of ours
+# (i386_wine_loader.c). It is keyed by the release, this script and that
+# loader; a new Wine version fetches only its wineserver again.
 set -euo pipefail
 # No cd: the command runs where it was started.
 tools=$(cd "$(dirname "$0")" && pwd)
@@ -35,7 +36,7 @@ trixie) qemu_suite=trixie ;;
 *) fail "Debian 12 (bookworm) or 13 (trixie) only, not ${PRETTY_NAME:-an unknown system}" ;;
 esac
 cache_root=${I386_EMULATION_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarvix-ii-uninstall-tests/i386-emulation}
-cache=$cache_root/$VERSION_CODENAME-$(sha256sum "$0" | cut -c1-16)
+cache=$cache_root/$VERSION_CODENAME-$(cat "$0" "$tools/i386_wine_loader.c" | sha256sum | cut -c1-16)
 
 # Fetches one package's .deb through apt from a suite of the machine's mirror
 # (lists of its own, the machine's apt state untouched) into folder $1.
@@ -54,6 +55,12 @@ fetch_deb() { # FOLDER SUITE PACKAGE[=VERSION]
         echo "$errors" | grep -E '^(E|W):' >&2 || echo "$errors" >&2
         fail "could not fetch $package from $suite at $mirror (apt's words above)"
     fi
+}
+
+# Debian 13's is position-independent: see i386_wine_loader.c.
+wine_loader=/usr/lib/wine/wine
+position_independent() { # ELF_FILE
+    [ "$(od -An -tx1 -j16 -N2 "$1" | tr -d ' ')" = 0300 ]
 }
 
 # Moves a finished folder into place in one step; a run beside this one that
@@ -97,6 +104,11 @@ prepare() {
         printf '#!/bin/sh\nexec "%s/wineserver64" -p0 "$@"\n' "$server" >"$work/wineserver"
         chmod +x "$work/wineserver64" "$work/wineserver"
         rm -rf "$work/apt"
+        if position_independent "$wine_loader"; then
+            gcc -m32 -O2 -fno-pie -no-pie -Wl,-Ttext-segment=0x7d000000 \
+                -o "$work/wine-loader" "$tools/i386_wine_loader.c" -ldl ||
+                fail "could not build a fixed-address Wine loader (gcc -m32: package gcc-multilib)"
+        fi
         publish "$work" "$server"
         work=""
     fi
@@ -121,6 +133,10 @@ run() {
         printf "%s\n" ":i386:M::$I386_MAGIC:$I386_MASK:$I386_EMULATION:POCF" \
             >/proc/sys/fs/binfmt_misc/register || exit 1
         unset I386_MAGIC I386_MASK
+        if [ -x "$I386_WINE_LOADER" ]; then
+            mount --bind "$I386_WINE_LOADER" '"$wine_loader"' || exit 1
+        fi
+        unset I386_WINE_LOADER
         exec "$@"'
     local errors
     if ! errors=$(unshare --user --map-root-user --mount true 2>&1); then
@@ -128,7 +144,7 @@ run() {
     fi
     # Its own PID namespace too: whatever the command leaves ends with it, and
     # an interruption here ends it all (unshare itself ignores SIGTERM).
-    env I386_MAGIC="$magic" I386_MASK="$mask" I386_EMULATION="$qemu" \
+    env I386_MAGIC="$magic" I386_MASK="$mask" I386_EMULATION="$qemu" I386_WINE_LOADER="$server/wine-loader" \
         PATH="$server:$PATH" WINESERVER="$server/wineserver" \
         unshare --user --map-root-user --mount --pid --fork --kill-child --mount-proc \
         sh -c "$inside" i386-emulation "$@" <&0 &

@@ -24,6 +24,7 @@ packages=(
     python3 wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
     mtools             # also builds the floppy image; the suite takes drive A:'s files from it
+    gcc-multilib       # the i386 emulation's own Wine loader, where Debian's is position-independent
 )
 # The floppy's boot sector, and the emulated PC and the other DOS that test the
 # floppy. Without recommends: QEMU's would bring a desktop's worth of GUI.

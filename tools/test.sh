@@ -3,11 +3,9 @@
 # build with its binary checks, and the end-to-end suite under Wine (emulated where the
 # kernel runs no 32-bit program, or with EMULATE_I386=1).
 # Ends with the time taken and then the line "N passed, N failed"; a failed set-up
-# counts as one failure. --no-e2e leaves the end-to-end suite out, and says so.
+# counts as one failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-e2e=yes
-if [ "${1:-}" = --no-e2e ]; then e2e=""; fi
 
 passed=0
 failed=0
@@ -72,15 +70,12 @@ if bash tools/setup.sh; then
     run_preset host
     run_preset host-asan
     # The suite would otherwise run what an earlier build left behind.
-    if ! run_preset mingw; then
+    if run_preset mingw; then
+        run_e2e
+    else
         echo "== e2e: not run, as the mingw build failed"
         failed_steps+=("e2e")
         failed=$((failed + 1))
-    elif [ -z "$e2e" ]; then
-        echo "== e2e: left out (--no-e2e)"
-        e2e_summary="e2e cases: left out (--no-e2e)"
-    else
-        run_e2e
     fi
     run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 else

@@ -24,10 +24,6 @@ CASE_SECONDS = 9
 SETUP_SECONDS = 60
 
 
-# Debian's 32-bit Wine loader, which the wine command starts.
-WINE_LOADER = "/usr/lib/wine/wine"
-
-
 class CannotEmulate(RuntimeError):
     """The emulation could not be prepared; its script said why."""
 
@@ -53,12 +49,6 @@ def reason_to_emulate():
 def run_again_emulated():
     """Prepares the emulation and replaces this process with itself under it;
     returns only by raising CannotEmulate."""
-    if _position_independent(WINE_LOADER):
-        # Seen with Debian 13's Wine 10: "failed to create main module ...
-        # c0000018" for every program that needs its own base.
-        raise CannotEmulate(
-            "%s is a position-independent program, which qemu-i386 loads at 0x400000, "
-            "where Windows programs' images go" % WINE_LOADER)
     sys.stdout.flush()
     prepared = subprocess.run(["bash", SCRIPT, "prepare"], stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL)
@@ -67,20 +57,6 @@ def run_again_emulated():
                             % prepared.returncode)
     os.execvp("bash", ["bash", SCRIPT, "run", sys.executable, os.path.abspath(sys.argv[0])]
               + sys.argv[1:])
-
-
-def _position_independent(path):
-    """Whether the ELF program at path is position-independent (ET_DYN)."""
-    try:
-        with open(path, "rb") as f:
-            header = f.read(18)
-    except OSError:
-        return False
-    return len(header) == 18 and header[:4] == b"\x7fELF" and header[16:18] == b"\x03\x00"
-
-
-def kernel_refuses_32bit_programs():
-    return _kernel_refusal_of_32bit_programs() is not None
 
 
 def _smallest_i386_program():
