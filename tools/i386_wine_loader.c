@@ -8,17 +8,17 @@
 #include <dlfcn.h>
 #include <stdio.h>
 
-extern char **environ;
+extern char** environ;
 
-int main(int argc, char *argv[]) {
+int main(int argc, char* argv[]) {
     /* Debian's place for it, on both releases. */
-    void *ntdll = dlopen("/usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so", RTLD_NOW);
+    void* ntdll = dlopen("/usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so", RTLD_NOW);
     if (!ntdll) {
         fprintf(stderr, "wine loader: %s\n", dlerror());
         return 1;
     }
-    void (*wine_main)(int, char **, char **) =
-        (void (*)(int, char **, char **))dlsym(ntdll, "__wine_main");
+    void (*wine_main)(int, char**, char**) =
+        (void (*)(int, char**, char**))dlsym(ntdll, "__wine_main");
     if (!wine_main) {
         fprintf(stderr, "wine loader: ntdll.so has no __wine_main\n");
         return 1;
