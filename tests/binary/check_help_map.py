@@ -13,6 +13,7 @@ import sys
 # The help file's directory and the header reader are the map step's own; the
 # PE reader is shared with the Wine tools.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help"))
 from add_help_map import HelpFileError, defined_number, directory, file_body  # noqa: E402
 from check_resources import RT_DIALOG, Malformed, Reader, resources  # noqa: E402
 from pe_image import BadImage, PEImage  # noqa: E402

@@ -18,6 +18,7 @@ import time
 # The PE reader is shared with the Wine tools; the help file's directory
 # reader is the map step's.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help"))
 from add_help_map import directory  # noqa: E402
 from check_help_map import map_entries  # noqa: E402
 from check_instructions import instructions  # noqa: E402
