@@ -20,6 +20,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests"))  # the Wine harness
 sys.dont_write_bytecode = True
 
 from wine import xinput  # noqa: E402

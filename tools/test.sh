@@ -34,7 +34,7 @@ run_preset() {
         grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
     local rc=${PIPESTATUS[0]}
     local passes fails
-    read -r passes fails < <(python3 tools/junit_counts.py "$report")
+    read -r passes fails < <(python3 tests/junit_counts.py "$report")
     # A failure the report does not show (ctest itself failing) still counts.
     if [ "$rc" -ne 0 ] && [ "$fails" -eq 0 ]; then fails=1; fi
     passed=$((passed + passes))

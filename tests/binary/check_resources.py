@@ -5,13 +5,11 @@ control, string 101, icon 128 and the version block, each under its language.
 
 Usage: check_resources.py SETUP.EXE ICON.ico
 """
-import os
 import struct
 import sys
 
-# The PE reader is shared with the Wine tools.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from pe_image import PEImage, BadImage, RESOURCE_DIRECTORY  # noqa: E402
+# The PE reader is shared with the Wine harness; ctest puts tests/ on the path.
+from support.pe_image import PEImage, BadImage, RESOURCE_DIRECTORY
 
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 ZH_TW, EN_US = 0x0404, 0x0409

@@ -9,8 +9,8 @@ import subprocess
 import sys
 import tempfile
 
-SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                      "i386_emulation.sh")
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SCRIPT = os.path.join(ROOT, "tools", "i386_emulation.sh")
 FORCE_VARIABLE = "EMULATE_I386"
 # How much longer every wait may take under the emulation (the slowest case
 # measured there took 3 times its native time on a loaded machine).
