@@ -13,8 +13,8 @@ fail() {
     exit 1
 }
 
-echo "demo: checking the packages it needs (tools/setup.sh installs what is missing)"
-bash tools/setup.sh || fail "set-up" "read tools/setup.sh's message above"
+echo "demo: checking the packages it needs (tools/machine/setup.sh installs what is missing)"
+bash tools/machine/setup.sh || fail "set-up" "read tools/machine/setup.sh's message above"
 
 echo "demo: building SETUP.EXE, its help and the floppy image (cmake preset mingw)"
 mkdir -p build

@@ -66,7 +66,7 @@ run_e2e() {
 
 mkdir -p build
 start=$(date +%s)
-if bash tools/setup.sh; then
+if bash tools/machine/setup.sh; then
     run_preset host
     run_preset host-asan
     # The suite would otherwise run what an earlier build left behind.
@@ -79,7 +79,7 @@ if bash tools/setup.sh; then
     fi
     run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 else
-    echo "test: set-up failed (tools/setup.sh's message above); nothing was built or run"
+    echo "test: set-up failed (tools/machine/setup.sh's message above); nothing was built or run"
     failed_steps+=("set-up")
     failed=1
 fi

@@ -20,7 +20,7 @@ packages=(
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     halibut dosfstools # the help file and the floppy image
     # The end-to-end suite. Where the kernel runs no 32-bit program,
-    # tools/i386_emulation.sh fetches the rest it needs into a cache of its own.
+    # tools/machine/i386_emulation.sh fetches the rest it needs into a cache of its own.
     python3 wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
     mtools             # also builds the floppy image; the suite takes drive A:'s files from it
