@@ -4,6 +4,8 @@
 # kernel runs no 32-bit program, or with EMULATE_I386=1).
 # Ends with the time taken and then the line "N passed, N failed"; a failed set-up
 # counts as one failure.
+# As your user or as root, not through sudo (build/ would end up root's):
+# set-up asks sudo itself when it must change the machine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
