@@ -4,7 +4,8 @@
 # driver installed), runs SETUP.EXE on it from the floppy as drive A: and
 # prints what changed. With $DISPLAY set the user answers the dialog; without,
 # it runs on a private Xvfb and presses "Yes" itself.
-# As root or through sudo; safe to repeat.
+# As your user or as root, not through sudo (build/ would end up root's):
+# set-up asks sudo itself when it must change the machine. Safe to repeat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,8 +14,8 @@ fail() {
     exit 1
 }
 
-echo "demo: checking the packages it needs (tools/setup.sh installs what is missing)"
-bash tools/setup.sh || fail "set-up" "read tools/setup.sh's message above"
+echo "demo: checking the packages it needs (tools/machine/setup.sh installs what is missing)"
+bash tools/machine/setup.sh || fail "set-up" "read tools/machine/setup.sh's message above"
 
 echo "demo: building SETUP.EXE, its help and the floppy image (cmake preset mingw)"
 mkdir -p build

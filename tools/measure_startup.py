@@ -7,7 +7,7 @@ alternate between the two; one unmeasured run of each comes first.
     tools/measure_startup.py [--runs 7]
 
 Prints each program's times, both medians and their ratio. Builds the mingw
-preset first; needs what tools/setup.sh installs."""
+preset first; needs what tools/machine/setup.sh installs."""
 
 import argparse
 import os
@@ -20,6 +20,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests"))  # the Wine harness
 sys.dont_write_bytecode = True
 
 from wine import xinput  # noqa: E402

@@ -4,6 +4,8 @@
 # kernel runs no 32-bit program, or with EMULATE_I386=1).
 # Ends with the time taken and then the line "N passed, N failed"; a failed set-up
 # counts as one failure.
+# As your user or as root, not through sudo (build/ would end up root's):
+# set-up asks sudo itself when it must change the machine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,7 +36,7 @@ run_preset() {
         grep -vE '^ +Start |Test +#[0-9]+: .* Passed'
     local rc=${PIPESTATUS[0]}
     local passes fails
-    read -r passes fails < <(python3 tools/junit_counts.py "$report")
+    read -r passes fails < <(python3 tests/junit_counts.py "$report")
     # A failure the report does not show (ctest itself failing) still counts.
     if [ "$rc" -ne 0 ] && [ "$fails" -eq 0 ]; then fails=1; fi
     passed=$((passed + passes))
@@ -66,7 +68,7 @@ run_e2e() {
 
 mkdir -p build
 start=$(date +%s)
-if bash tools/setup.sh; then
+if bash tools/machine/setup.sh; then
     run_preset host
     run_preset host-asan
     # The suite would otherwise run what an earlier build left behind.
@@ -79,7 +81,7 @@ if bash tools/setup.sh; then
     fi
     run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
 else
-    echo "test: set-up failed (tools/setup.sh's message above); nothing was built or run"
+    echo "test: set-up failed (tools/machine/setup.sh's message above); nothing was built or run"
     failed_steps+=("set-up")
     failed=1
 fi

@@ -1,9 +1,9 @@
-#include "uninstall.h"
+#include "step_helpers.h"
 
 #include <cstring>
 
 int DeleteFileInDirectory(LPCSTR directory, LPCSTR fileName) {
-    char path[80];
+    char path[kPathBufferBytes];
     const std::size_t directoryLength = std::strlen(directory);
     const std::size_t nameBytes = std::strlen(fileName) + 1;
     // A path cut short to fit could name another file: delete nothing instead.

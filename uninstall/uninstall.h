@@ -4,9 +4,6 @@
 
 #include "win32_api.h"
 
-// Opens an existing subkey with full access; the system's result, 0 = open.
-LONG OpenKeyAllAccess(HKEY root, LPCSTR subKey, PHKEY key);
-
 // Applies the restoration table; 1 when every key group was applied, 0 when
 // it stopped at a key that failed to open.
 int RestoreStandardIdeRegistry();
@@ -17,9 +14,6 @@ int RedirectInstallSource();
 
 // Deletes the driver's INF from the Windows Inf directory; always 1.
 int RemoveDriverInf();
-
-// Deletes fileName in directory (which ends in a backslash); always 1.
-int DeleteFileInDirectory(LPCSTR directory, LPCSTR fileName);
 
 // The whole uninstall in its fixed order, then the restart request.
 void RunUninstall();

@@ -46,7 +46,7 @@ struct Machine {
     std::map<std::size_t, LONG> callFaults;
 };
 
-Machine& M() {
+Machine& TheMachine() {
     static Machine machine;
     return machine;
 }
@@ -70,10 +70,10 @@ std::vector<std::string> Split(const std::string& path) {
 
 Key* RootKey(HKEY root) {
     if (root == HKEY_LOCAL_MACHINE) {
-        return &M().hklm;
+        return &TheMachine().hklm;
     }
     if (root == HKEY_USERS) {
-        return &M().hku;
+        return &TheMachine().hku;
     }
     return nullptr;
 }
@@ -84,8 +84,8 @@ Key* FindByFullPath(const std::string& fullPath) {
     if (parts.empty()) {
         return nullptr;
     }
-    Key* key = Upper(parts[0]) == "HKEY_LOCAL_MACHINE" ? &M().hklm
-               : Upper(parts[0]) == "HKEY_USERS"       ? &M().hku
+    Key* key = Upper(parts[0]) == "HKEY_LOCAL_MACHINE" ? &TheMachine().hklm
+               : Upper(parts[0]) == "HKEY_USERS"       ? &TheMachine().hku
                                                        : nullptr;
     for (std::size_t i = 1; key && i < parts.size(); ++i) {
         auto it = key->subkeys.find(Upper(parts[i]));
@@ -115,8 +115,8 @@ std::optional<std::string> HandlePath(HKEY handle) {
     if (Key* root = RootKey(handle)) {
         return root->name;
     }
-    auto it = M().handles.find(reinterpret_cast<uintptr_t>(handle));
-    if (it == M().handles.end()) {
+    auto it = TheMachine().handles.find(reinterpret_cast<uintptr_t>(handle));
+    if (it == TheMachine().handles.end()) {
         return std::nullopt;
     }
     return it->second;
@@ -132,10 +132,10 @@ std::optional<LONG> MatchFault(const std::vector<Fault>& faults, const std::stri
     return std::nullopt;
 }
 
-// Appends the call to the journal and returns the error injected for its
+// Appends the call to the journal; returns the error injected for its
 // position, if any.
-std::optional<LONG> Record(Call call) {
-    Machine& m = M();
+std::optional<LONG> AppendToJournal(Call call) {
+    Machine& m = TheMachine();
     std::size_t index = m.journal.size();
     m.journal.push_back(std::move(call));
     auto fault = m.callFaults.find(index);
@@ -154,8 +154,9 @@ Call NewCall(Op op, const std::string& key, const std::string& name, HKEY handle
     return call;
 }
 
-LONG Finish(LONG result) {
-    M().journal.back().result = result;
+// Writes the result into the last call of the journal, and returns it.
+LONG JournalResult(LONG result) {
+    TheMachine().journal.back().result = result;
     return result;
 }
 
@@ -164,7 +165,7 @@ LONG FailQueryCall(LONG error, LPBYTE data, LPDWORD count) {
     if (data && count) {
         std::memset(data, kPoisonByte, *count);
     }
-    return Finish(error);
+    return JournalResult(error);
 }
 
 } // namespace
@@ -186,7 +187,7 @@ std::string Describe(const Call& call) {
             std::snprintf(hex, sizeof hex, "%02X ", b);
             text += hex;
         }
-        text += "], " + std::to_string(call.size);
+        text += "], " + std::to_string(call.bytes);
         break;
     }
     case Op::RegQueryValueExA:
@@ -197,13 +198,13 @@ std::string Describe(const Call& call) {
         text += call.key;
         break;
     case Op::GetWindowsDirectoryA:
-        text += std::to_string(call.size);
+        text += std::to_string(call.bytes);
         break;
     case Op::DeleteFileA:
         text += "\"" + call.name + "\"";
         break;
     case Op::ExitWindowsEx:
-        text += std::to_string(call.size) + ", " + std::to_string(call.arg);
+        text += std::to_string(call.flags) + ", " + std::to_string(call.reason);
         break;
     }
     return text + ") = " + std::to_string(call.result);
@@ -212,7 +213,7 @@ std::string Describe(const Call& call) {
 // --- set-up ----------------------------------------------------------------
 
 void Reset() {
-    M() = Machine();
+    TheMachine() = Machine();
 }
 
 void AddKey(HKEY root, const std::string& path) {
@@ -251,36 +252,36 @@ void PutValue(HKEY root, const std::string& path, const std::string& name, DWORD
 }
 
 void SetWindowsDirectory(const std::string& directory) {
-    M().windowsDirectory = directory;
+    TheMachine().windowsDirectory = directory;
 }
 
 void StoreTextsAsWindows95() {
-    M().windows95Texts = true;
+    TheMachine().windows95Texts = true;
 }
 
 void AddFile(const std::string& path) {
-    M().files[Upper(path)] = path;
+    TheMachine().files[Upper(path)] = path;
 }
 
 // --- faults ----------------------------------------------------------------
 
 void FailOpen(HKEY root, const std::string& path, LONG error) {
-    M().openFaults.push_back({Upper(FullPath(root, path)), "", error});
+    TheMachine().openFaults.push_back({Upper(FullPath(root, path)), "", error});
 }
 void FailSet(HKEY root, const std::string& path, const std::string& name, LONG error) {
-    M().setFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
+    TheMachine().setFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
 }
 void FailDelete(HKEY root, const std::string& path, const std::string& name, LONG error) {
-    M().deleteFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
+    TheMachine().deleteFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
 }
 void FailQuery(HKEY root, const std::string& path, const std::string& name, LONG error) {
-    M().queryFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
+    TheMachine().queryFaults.push_back({Upper(FullPath(root, path)), Upper(name), error});
 }
 void FailWindowsDirectory() {
-    M().windowsDirectory.reset();
+    TheMachine().windowsDirectory.reset();
 }
 void FailCall(std::size_t index, LONG error) {
-    M().callFaults[index] = error;
+    TheMachine().callFaults[index] = error;
 }
 
 // --- inspection ------------------------------------------------------------
@@ -321,33 +322,33 @@ void Collect(const Key& key, const std::string& path, RegistrySnapshot& out) {
 
 RegistrySnapshot Registry() {
     RegistrySnapshot snapshot;
-    Collect(M().hklm, "HKEY_LOCAL_MACHINE", snapshot);
-    Collect(M().hku, "HKEY_USERS", snapshot);
+    Collect(TheMachine().hklm, "HKEY_LOCAL_MACHINE", snapshot);
+    Collect(TheMachine().hku, "HKEY_USERS", snapshot);
     return snapshot;
 }
 
 bool FileExists(const std::string& path) {
-    return M().files.count(Upper(path)) != 0;
+    return TheMachine().files.count(Upper(path)) != 0;
 }
 
 std::vector<std::string> Files() {
     std::vector<std::string> files;
-    for (const auto& entry : M().files) {
+    for (const auto& entry : TheMachine().files) {
         files.push_back(entry.second);
     }
     return files;
 }
 
 const std::vector<Call>& Journal() {
-    return M().journal;
+    return TheMachine().journal;
 }
 
 std::size_t OpenHandleCount() {
-    return M().handles.size();
+    return TheMachine().handles.size();
 }
 
 std::vector<std::pair<UINT, DWORD>> RestartRequests() {
-    return M().restarts;
+    return TheMachine().restarts;
 }
 
 } // namespace emulated
@@ -361,35 +362,35 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
     std::optional<std::string> parent = HandlePath(hKey);
     std::string subkey = lpSubKey ? lpSubKey : "";
     Call call = NewCall(Op::RegOpenKeyExA, parent.value_or(""), subkey);
-    call.size = ulOptions;
-    call.arg = samDesired;
-    if (std::optional<LONG> fault = Record(call)) {
-        return Finish(*fault);
+    call.options = ulOptions;
+    call.access = samDesired;
+    if (std::optional<LONG> fault = AppendToJournal(call)) {
+        return JournalResult(*fault);
     }
     if (!phkResult) {
-        return Finish(87); // ERROR_INVALID_PARAMETER
+        return JournalResult(87); // ERROR_INVALID_PARAMETER
     }
     if (!parent) {
-        return Finish(ERROR_INVALID_HANDLE);
+        return JournalResult(ERROR_INVALID_HANDLE);
     }
     std::string full = subkey.empty() ? *parent : *parent + "\\" + subkey;
-    if (std::optional<LONG> fault = MatchFault(M().openFaults, full, "")) {
-        return Finish(*fault);
+    if (std::optional<LONG> fault = MatchFault(TheMachine().openFaults, full, "")) {
+        return JournalResult(*fault);
     }
     // An empty component (a leading, doubled or trailing backslash) names no key.
     if (!subkey.empty() && (subkey.front() == '\\' || subkey.back() == '\\' ||
                             subkey.find("\\\\") != std::string::npos)) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
     if (!FindByFullPath(full)) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
-    uintptr_t handle = M().nextHandle;
-    M().nextHandle += 4; // never reused, so a closed handle stays invalid
-    M().handles[handle] = full;
-    M().journal.back().handle = handle;
+    uintptr_t handle = TheMachine().nextHandle;
+    TheMachine().nextHandle += 4; // never reused, so a closed handle stays invalid
+    TheMachine().handles[handle] = full;
+    TheMachine().journal.back().handle = handle;
     *phkResult = reinterpret_cast<HKEY>(handle);
-    return Finish(ERROR_SUCCESS);
+    return JournalResult(ERROR_SUCCESS);
 }
 
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -397,26 +398,26 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
     Call call = NewCall(Op::RegQueryValueExA, path.value_or(""), name, hKey);
-    call.size = lpcbData ? *lpcbData : 0;
-    if (std::optional<LONG> fault = Record(call)) {
+    call.bytes = lpcbData ? *lpcbData : 0;
+    if (std::optional<LONG> fault = AppendToJournal(call)) {
         return FailQueryCall(*fault, lpData, lpcbData);
     }
     if (!path) {
-        return Finish(ERROR_INVALID_HANDLE);
+        return JournalResult(ERROR_INVALID_HANDLE);
     }
     if (lpReserved || (lpData && !lpcbData)) {
-        return Finish(87); // ERROR_INVALID_PARAMETER
+        return JournalResult(87); // ERROR_INVALID_PARAMETER
     }
     Key* key = FindByFullPath(*path);
     if (!key) { // deleted while open
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
-    if (std::optional<LONG> fault = MatchFault(M().queryFaults, *path, name)) {
+    if (std::optional<LONG> fault = MatchFault(TheMachine().queryFaults, *path, name)) {
         return FailQueryCall(*fault, lpData, lpcbData);
     }
     auto it = key->values.find(Upper(name));
     if (it == key->values.end()) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
     const Value& value = it->second.second;
     DWORD needed = static_cast<DWORD>(value.data.size());
@@ -424,18 +425,18 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
         *lpType = value.type;
     }
     if (!lpcbData) {
-        return Finish(ERROR_SUCCESS);
+        return JournalResult(ERROR_SUCCESS);
     }
     if (lpData && *lpcbData < needed) {
         std::memset(lpData, kPoisonByte, *lpcbData);
         *lpcbData = needed;
-        return Finish(ERROR_MORE_DATA);
+        return JournalResult(ERROR_MORE_DATA);
     }
     if (lpData && needed > 0) {
         std::memcpy(lpData, value.data.data(), needed);
     }
     *lpcbData = needed;
-    return Finish(ERROR_SUCCESS);
+    return JournalResult(ERROR_SUCCESS);
 }
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
@@ -444,79 +445,80 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     std::string name = lpValueName ? lpValueName : "";
     Call call = NewCall(Op::RegSetValueExA, path.value_or(""), name, hKey);
     call.type = dwType;
-    call.size = cbData;
+    call.bytes = cbData;
     if (lpData) {
         call.data.assign(lpData, lpData + cbData);
     }
-    if (std::optional<LONG> fault = Record(call)) {
-        return Finish(*fault);
+    if (std::optional<LONG> fault = AppendToJournal(call)) {
+        return JournalResult(*fault);
     }
     if (!path) {
-        return Finish(ERROR_INVALID_HANDLE);
+        return JournalResult(ERROR_INVALID_HANDLE);
     }
     if (Reserved != 0 || (!lpData && cbData != 0)) {
-        return Finish(87); // ERROR_INVALID_PARAMETER
+        return JournalResult(87); // ERROR_INVALID_PARAMETER
     }
     Key* key = FindByFullPath(*path);
     if (!key) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
-    if (std::optional<LONG> fault = MatchFault(M().setFaults, *path, name)) {
-        return Finish(*fault);
+    if (std::optional<LONG> fault = MatchFault(TheMachine().setFaults, *path, name)) {
+        return JournalResult(*fault);
     }
     Bytes data = lpData ? Bytes(lpData, lpData + cbData) : Bytes();
-    if (M().windows95Texts && dwType == REG_SZ && lpData) {
+    if (TheMachine().windows95Texts && dwType == REG_SZ && lpData) {
         const char* text = reinterpret_cast<const char*>(lpData);
         data.assign(lpData, lpData + std::strlen(text) + 1); // the count is not looked at
     }
     Store(*key, name, Value{dwType, data});
-    return Finish(ERROR_SUCCESS);
+    return JournalResult(ERROR_SUCCESS);
 }
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     std::optional<std::string> path = HandlePath(hKey);
     std::string name = lpValueName ? lpValueName : "";
     if (std::optional<LONG> fault =
-            Record(NewCall(Op::RegDeleteValueA, path.value_or(""), name, hKey))) {
-        return Finish(*fault);
+            AppendToJournal(NewCall(Op::RegDeleteValueA, path.value_or(""), name, hKey))) {
+        return JournalResult(*fault);
     }
     if (!path) {
-        return Finish(ERROR_INVALID_HANDLE);
+        return JournalResult(ERROR_INVALID_HANDLE);
     }
     Key* key = FindByFullPath(*path);
     if (!key) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
-    if (std::optional<LONG> fault = MatchFault(M().deleteFaults, *path, name)) {
-        return Finish(*fault);
+    if (std::optional<LONG> fault = MatchFault(TheMachine().deleteFaults, *path, name)) {
+        return JournalResult(*fault);
     }
     if (key->values.erase(Upper(name)) == 0) {
-        return Finish(ERROR_FILE_NOT_FOUND);
+        return JournalResult(ERROR_FILE_NOT_FOUND);
     }
-    return Finish(ERROR_SUCCESS);
+    return JournalResult(ERROR_SUCCESS);
 }
 
 LONG RegCloseKey(HKEY hKey) {
     std::optional<std::string> path = HandlePath(hKey);
-    if (std::optional<LONG> fault = Record(NewCall(Op::RegCloseKey, path.value_or(""), "", hKey))) {
-        return Finish(*fault);
+    if (std::optional<LONG> fault =
+            AppendToJournal(NewCall(Op::RegCloseKey, path.value_or(""), "", hKey))) {
+        return JournalResult(*fault);
     }
     if (!path) {
-        return Finish(ERROR_INVALID_HANDLE);
+        return JournalResult(ERROR_INVALID_HANDLE);
     }
-    M().handles.erase(reinterpret_cast<uintptr_t>(hKey)); // a root stays valid
-    return Finish(ERROR_SUCCESS);
+    TheMachine().handles.erase(reinterpret_cast<uintptr_t>(hKey)); // a root stays valid
+    return JournalResult(ERROR_SUCCESS);
 }
 
 UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
     Call call = NewCall(Op::GetWindowsDirectoryA, "", "");
-    call.size = uSize;
-    const std::optional<std::string>& directory = M().windowsDirectory;
-    if (Record(call) || !directory) {
+    call.bytes = uSize;
+    const std::optional<std::string>& directory = TheMachine().windowsDirectory;
+    if (AppendToJournal(call) || !directory) {
         if (lpBuffer) {
             std::memset(lpBuffer, kPoisonByte, uSize); // whatever the buffer held is gone
         }
-        return static_cast<UINT>(Finish(0));
+        return static_cast<UINT>(JournalResult(0));
     }
     UINT length = static_cast<UINT>(directory->size());
     if (!lpBuffer || length >= uSize) {
@@ -524,30 +526,30 @@ UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
         if (lpBuffer) {
             std::memset(lpBuffer, kPoisonByte, uSize);
         }
-        return static_cast<UINT>(Finish(static_cast<LONG>(length + 1)));
+        return static_cast<UINT>(JournalResult(static_cast<LONG>(length + 1)));
     }
     std::memcpy(lpBuffer, directory->c_str(), length + 1);
-    return static_cast<UINT>(Finish(static_cast<LONG>(length)));
+    return static_cast<UINT>(JournalResult(static_cast<LONG>(length)));
 }
 
 BOOL DeleteFileA(LPCSTR lpFileName) {
     std::string path = lpFileName ? lpFileName : "";
-    if (Record(NewCall(Op::DeleteFileA, "", path))) {
-        return static_cast<BOOL>(Finish(FALSE));
+    if (AppendToJournal(NewCall(Op::DeleteFileA, "", path))) {
+        return static_cast<BOOL>(JournalResult(FALSE));
     }
-    if (M().files.erase(Upper(path)) == 0) {
-        return static_cast<BOOL>(Finish(FALSE));
+    if (TheMachine().files.erase(Upper(path)) == 0) {
+        return static_cast<BOOL>(JournalResult(FALSE));
     }
-    return static_cast<BOOL>(Finish(TRUE));
+    return static_cast<BOOL>(JournalResult(TRUE));
 }
 
 BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason) {
     Call call = NewCall(Op::ExitWindowsEx, "", "");
-    call.size = uFlags;
-    call.arg = dwReason;
-    M().restarts.emplace_back(uFlags, dwReason);
-    if (Record(call)) {
-        return static_cast<BOOL>(Finish(FALSE));
+    call.flags = uFlags;
+    call.reason = dwReason;
+    TheMachine().restarts.emplace_back(uFlags, dwReason);
+    if (AppendToJournal(call)) {
+        return static_cast<BOOL>(JournalResult(FALSE));
     }
-    return static_cast<BOOL>(Finish(TRUE));
+    return static_cast<BOOL>(JournalResult(TRUE));
 }

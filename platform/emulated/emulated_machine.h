@@ -45,8 +45,12 @@ struct Call {
     std::string name;     // value name, subkey path for RegOpenKeyExA, file path for DeleteFileA
     DWORD type = 0;       // RegSetValueExA type
     Bytes data;           // RegSetValueExA data
-    DWORD size = 0;       // byte count, buffer size, or ExitWindowsEx flags
-    DWORD arg = 0;        // RegOpenKeyExA access, ExitWindowsEx reason
+    DWORD bytes = 0;      // RegSetValueExA byte count; buffer size given to
+                          // RegQueryValueExA and GetWindowsDirectoryA
+    DWORD options = 0;    // RegOpenKeyExA options
+    REGSAM access = 0;    // RegOpenKeyExA access
+    UINT flags = 0;       // ExitWindowsEx flags
+    DWORD reason = 0;     // ExitWindowsEx reason
     LONG result = 0;      // the returned value (a UINT or BOOL widened)
     uintptr_t handle = 0; // the key handle used, or the one RegOpenKeyExA opened
 };

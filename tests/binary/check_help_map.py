@@ -6,16 +6,14 @@ must lead to the start of that dialog's own topic, known by its title.
 
 Usage: check_help_map.py SETUP.EXE SETUP.HLP HELP_BASE_HEADER
 """
-import os
 import struct
 import sys
 
-# The help file's directory and the header reader are the map step's own; the
-# PE reader is shared with the Wine tools.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from add_help_map import HelpFileError, defined_number, directory, file_body  # noqa: E402
-from check_resources import RT_DIALOG, Malformed, Reader, resources  # noqa: E402
-from pe_image import BadImage, PEImage  # noqa: E402
+# The help file's directory and the header reader are the map step's own
+# (help/); the PE reader is shared with the Wine harness. ctest puts both on the path.
+from add_help_map import HelpFileError, defined_number, directory, file_body
+from check_resources import RT_DIALOG, Malformed, Reader, resources
+from support.pe_image import BadImage, PEImage
 
 # Each dialog by its caption, and the title of its topic in help/setup.but:
 # the check's own copy of both.

@@ -5,12 +5,10 @@ exactly the reviewed list (DLL and function, one per line).
 
 Usage: check_imports.py SETUP.EXE REVIEWED_IMPORTS.txt
 """
-import os
 import sys
 
-# The PE reader is shared with the Wine tools.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from pe_image import PEImage, BadImage, TLS_DIRECTORY  # noqa: E402
+# The PE reader is shared with the Wine harness; ctest puts tests/ on the path.
+from support.pe_image import PEImage, BadImage, TLS_DIRECTORY
 
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 

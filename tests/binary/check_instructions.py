@@ -13,14 +13,12 @@ do not decode fail the check.
 
 Usage: check_instructions.py OBJDUMP SETUP.EXE SETUP.map
 """
-import os
 import re
 import subprocess
 import sys
 
-# The PE reader is shared with the Wine tools.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from pe_image import PEImage, BadImage  # noqa: E402
+# The PE reader is shared with the Wine harness; ctest puts tests/ on the path.
+from support.pe_image import PEImage, BadImage
 
 # Intel-syntax names as objdump prints them for the 386's own encodings, and
 # nothing else: with -M intel the string instructions are "movs", "stos" and

@@ -3,15 +3,15 @@
 field, with what the program must carry: both dialog templates with every
 control, string 101, icon 128 and the version block, each under its language.
 
-Usage: check_resources.py SETUP.EXE ICON.ico
+Usage: check_resources.py SETUP.EXE ICON.ico VERSION_HEADER
 """
-import os
 import struct
 import sys
 
-# The PE reader is shared with the Wine tools.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from pe_image import PEImage, BadImage, RESOURCE_DIRECTORY  # noqa: E402
+# The PE reader is shared with the Wine harness, the header reader is the help
+# map step's; ctest puts tests/ and help/ on the path.
+from add_help_map import defined_number
+from support.pe_image import PEImage, BadImage, RESOURCE_DIRECTORY
 
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 ZH_TW, EN_US = 0x0404, 0x0409
@@ -50,14 +50,26 @@ ABOUT = {
         (STATIC, NO_ID, "Quelda PCI IDE Controller", 41, 13, 124, 8, TEXT),
     ],
 }
+# "{version}": the version as resources/version.h gives it, its one source.
 VERSION_STRINGS = [
-    ("CompanyName", ""), ("FileDescription", None), ("FileVersion", "1, 0, 0, 1"),
+    ("CompanyName", ""), ("FileDescription", None), ("FileVersion", "{version}"),
     ("InternalName", "SETUP"), ("LegalCopyright", None), ("OriginalFilename", "SETUP.EXE"),
-    ("ProductName", "SETUP Application"), ("ProductVersion", "1, 0, 0, 1"),
+    ("ProductName", "SETUP Application"), ("ProductVersion", "{version}"),
 ]
-# signature, struct version, file version, product version, mask, flags, OS, type, subtype
-FIXED_FILE_INFO = (0xFEEF04BD, 0x00010000, 0x00010000, 0x00000001, 0x00010000, 0x00000001,
-                   0x3F, 0, 0x4, 0x1, 0)
+# signature, struct version, file version, product version, mask, flags, OS, type,
+# subtype; each version as its two halves, most significant first
+FIXED_FILE_INFO = (0xFEEF04BD, 0x00010000, "{version}", "{version}", 0x3F, 0, 0x4, 0x1, 0)
+VERSION_PARTS = ("MAJOR", "MINOR", "PATCH", "BUILD")
+
+
+def version(header):
+    """The four numbers of the program's version."""
+    return [defined_number(header, "SETUP_VERSION_" + part) for part in VERSION_PARTS]
+
+
+def version_text(header):
+    """The version as the version block's texts spell it: "1, 0, 0, 1"."""
+    return ", ".join(map(str, version(header)))
 
 failures = []
 
@@ -183,10 +195,14 @@ def only(what, blocks):
     return blocks[0]
 
 
-def check_version(data):
+def check_version(data, header):
+    major, minor, patch, build = version(header)
+    halves = (major << 16 | minor, patch << 16 | build)
+    fixed_info = [part for field in FIXED_FILE_INFO
+                  for part in (halves if field == "{version}" else (field,))]
     key, fixed, children, end = only("version", list(version_children(data, 0, len(data))))
     expect("version key", key, "VS_VERSION_INFO")
-    expect("fixed file info", Reader(fixed, "fixed file info").take("11I"), FIXED_FILE_INFO)
+    expect("fixed file info", Reader(fixed, "fixed file info").take("11I"), tuple(fixed_info))
     blocks = {k: (c, e) for k, _, c, e in version_children(data, children, end)}
     expect("version blocks", sorted(blocks), ["StringFileInfo", "VarFileInfo"])
     tables = list(version_children(data, *blocks.get("StringFileInfo", (0, 0))))
@@ -201,6 +217,8 @@ def check_version(data):
         if want is None:  # a text of our choosing
             expect(f"version {key} is filled", bool(text), True)
             want = text
+        else:
+            want = want.format(version=version_text(header))
         expect(f"version {key}", value, want + "\0")
     key, translation, _, _ = only(
         "VarFileInfo", list(version_children(data, *blocks.get("VarFileInfo", (0, 0)))))
@@ -234,7 +252,7 @@ def check_icon(found, icon_file):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__.strip().splitlines()[-1])
     with open(sys.argv[1], "rb") as f:
         found = resources(PEImage(f.read()))
@@ -245,7 +263,7 @@ def main():
             (check_dialog, "template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION),
             (check_dialog, "template 100", found.get((RT_DIALOG, 100, EN_US), b""), ABOUT),
             (check_string_101, found.get((RT_STRING, 101 // 16 + 1, EN_US), b"")),
-            (check_version, found.get((RT_VERSION, 1, EN_US), b"")),
+            (check_version, found.get((RT_VERSION, 1, EN_US), b""), sys.argv[3]),
             (check_icon, found, icon_file)]:
         try:
             check(*arguments)

@@ -4,7 +4,7 @@
 as ctest would with the copy in place of the file, and wants it to fail with a
 line that holds the row's piece of text.
 
-Usage: mutants.py CTEST BUILD_DIR OBJDUMP
+Usage: mutants.py CTEST BUILD_DIR OBJDUMP VERSION_HEADER
 """
 import json
 import os
@@ -15,13 +15,13 @@ import sys
 import tempfile
 import time
 
-# The PE reader is shared with the Wine tools; the help file's directory
-# reader is the map step's.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from add_help_map import directory  # noqa: E402
-from check_help_map import map_entries  # noqa: E402
-from check_instructions import instructions  # noqa: E402
-from pe_image import PEImage  # noqa: E402
+# The PE reader is shared with the Wine harness; the help file's directory
+# reader is the map step's (help/). ctest puts both on the path.
+from add_help_map import directory
+from check_help_map import map_entries
+from check_instructions import instructions
+from check_resources import version_text
+from support.pe_image import PEImage
 
 # A check that has not failed by then hangs on the mutant.
 CHECK_TIME_LIMIT = 20
@@ -176,7 +176,7 @@ MUTANTS = [
      "KERNEL32.DLL GetTickCount is reviewed but no longer imported"),
     ("a version value with two terminators", "SETUP.EXE",
      version_value_doubly_terminated("FileVersion"), "setup_resources",
-     r"version FileVersion: '1, 0, 0, 1\x00\x00'"),
+     r"version FileVersion: '{version}\x00\x00'"),
     ("version texts that never end", "SETUP.EXE", version_texts_without_end, "setup_resources",
      "version: the text at byte 6 does not end"),
     ("a version block of no length", "SETUP.EXE", version_block_of_no_length, "setup_resources",
@@ -245,8 +245,9 @@ def ctest_commands(ctest, build_dir):
         build_dir)) for test in listing["tests"]}
 
 
-def try_mutant(mutant, commands, objdump):
-    """(caught, what the check said about it)."""
+def try_mutant(mutant, commands, objdump, version):
+    """(caught, what the check said about it); {version} in its piece of text is
+    the program's version."""
     _, file_name, change, check, piece = mutant
     if check not in commands:
         return False, "no test %s in the build" % check
@@ -258,7 +259,7 @@ def try_mutant(mutant, commands, objdump):
     with tempfile.TemporaryDirectory() as folder:
         copy = Copy(original, folder, objdump)
         try:
-            piece = piece.format(**(change(copy) or {}))
+            piece = piece.format(version=version, **(change(copy) or {}))
         except (ValueError, StopIteration) as error:
             return False, "the change does not apply to %s: %s" % (file_name, error or "not found")
         copy.save()
@@ -279,14 +280,15 @@ def try_mutant(mutant, commands, objdump):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__.strip().splitlines()[-1])
-    ctest, build_dir, objdump = sys.argv[1:]
+    ctest, build_dir, objdump, version_header = sys.argv[1:]
+    version = version_text(version_header)
     commands = ctest_commands(ctest, build_dir)
     survivors = 0
     for mutant in MUTANTS:
         started = time.monotonic()
-        caught, said = try_mutant(mutant, commands, objdump)
+        caught, said = try_mutant(mutant, commands, objdump, version)
         survivors += not caught
         print("%s %s (%.1f s): %s" % ("caught " if caught else "SURVIVED", mutant[0],
                                       time.monotonic() - started, said))

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Check(machine::EveryOpenedKeyClosed(), "a key was left open");
     for (const emulated::Call& call : journal) {
         if (call.op == emulated::Op::RegSetValueExA && call.name == "b") {
-            Check(call.data == source && call.size == source.size() && source.size() <= 80,
+            Check(call.data == source && call.bytes == source.size() &&
+                      source.size() <= kPathBufferBytes,
                   "the history entry is not the source as read");
         }
         if (call.op == emulated::Op::DeleteFileA) {

@@ -1,4 +1,5 @@
 // Driver INF removal: which path is deleted for which Windows directory.
+#include "step_helpers.h"
 #include "uninstall.h"
 #include "uninstall_machine.h"
 

@@ -144,8 +144,8 @@ TEST_F(RestorationTableTest, JournalOpensEditsAndClosesEachGroupInOrder) {
         EXPECT_EQ(journal[at].op, Op::RegOpenKeyExA);
         EXPECT_EQ(journal[at].key, "HKEY_LOCAL_MACHINE");
         EXPECT_EQ(journal[at].name, kKeys[group]); // spelled exactly, not as the machine has it
-        EXPECT_EQ(journal[at].size, 0u);           // options
-        EXPECT_EQ(journal[at].arg, 0xF003Fu);      // KEY_ALL_ACCESS
+        EXPECT_EQ(journal[at].options, 0u);
+        EXPECT_EQ(journal[at].access, 0xF003Fu); // KEY_ALL_ACCESS
         ++at;
         for (; row < Rows().size() && Rows()[row].key == static_cast<int>(group); ++row, ++at) {
             ASSERT_LT(at, journal.size());
@@ -156,7 +156,7 @@ TEST_F(RestorationTableTest, JournalOpensEditsAndClosesEachGroupInOrder) {
                 EXPECT_EQ(call.op, Op::RegDeleteValueA);
             } else {
                 EXPECT_EQ(call.op, Op::RegSetValueExA);
-                EXPECT_EQ(call.size, kCounts[row]);
+                EXPECT_EQ(call.bytes, kCounts[row]);
             }
         }
         ASSERT_LT(at, journal.size());

@@ -18,7 +18,7 @@ import textwrap
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "tests"))  # the Wine harness
 sys.dont_write_bytecode = True
 
 from wine import emulation, machine_state, probe  # noqa: E402

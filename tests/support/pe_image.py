@@ -1,4 +1,4 @@
-"""Reads what the binary checks and the Wine tools look at in a 32-bit PE
+"""Reads what the binary checks and the Wine harness look at in a 32-bit PE
 image, straight from the documented layout: the file and optional headers,
 the section table and the import directory. Addresses are relative to the
 image base (RVAs)."""

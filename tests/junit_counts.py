@@ -4,7 +4,7 @@ A test that ran and passed counts as passed; one that failed or did not run
 counts as failed (a skipped one too: no test here skips); a disabled one
 counts as neither. A missing or unreadable report counts as one failure.
 
-    tools/junit_counts.py FILE"""
+    tests/junit_counts.py FILE"""
 
 import sys
 import xml.etree.ElementTree as ElementTree

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12 or 13. Safe to repeat;
-# runs apt only when something is missing. Needs root (or sudo). Asks apt to
-# simulate the whole installation before it installs anything, and takes the
-# i386 architecture back off when it added it for an installation that cannot go.
+# Installs what building and testing need on Debian 12 or 13: adds the i386
+# architecture (for 32-bit Wine), installs Wine, QEMU, DOSBox and the rest, and
+# generates the zh_TW.UTF-8 locale; says which of these it will do before it
+# does any. Safe to repeat; runs apt only when something is missing. As your
+# user, when it asks sudo for what it changes, or as root. Asks apt to simulate the
+# whole installation before it installs anything, and takes the i386
+# architecture back off when it added it for an installation that cannot go.
 set -euo pipefail
 
 SUDO=""
@@ -20,7 +23,7 @@ packages=(
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     halibut dosfstools # the help file and the floppy image
     # The end-to-end suite. Where the kernel runs no 32-bit program,
-    # tools/i386_emulation.sh fetches the rest it needs into a cache of its own.
+    # tools/machine/i386_emulation.sh fetches the rest it needs into a cache of its own.
     python3 wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
     fonts-wqy-microhei # a font with Big5 glyphs, for the dialogs under zh_TW
     mtools             # also builds the floppy image; the suite takes drive A:'s files from it
@@ -36,6 +39,24 @@ installed() {
 missing=() lean_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
+all_missing=("${missing[@]}" "${lean_missing[@]}")
+add_i386=""
+if [ "${#all_missing[@]}" -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    add_i386=yes
+fi
+# The Traditional Chinese locale (code page 950 under Wine).
+add_locale=""
+if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; then add_locale=yes; fi
+
+# What this run will do to the machine, before it does any of it.
+plan=()
+[ -z "$add_i386" ] || plan+=("add the i386 architecture (for wine32)")
+[ "${#all_missing[@]}" -eq 0 ] || plan+=("install ${all_missing[*]}")
+[ -z "$add_locale" ] || plan+=("generate the zh_TW.UTF-8 locale")
+if [ "${#plan[@]}" -gt 0 ]; then
+    echo "setup: this machine lacks what the build and the tests need; setup will:"
+    printf 'setup:   %s\n' "${plan[@]}"
+fi
 # apt's status lines (APT::Status-Fd) as one line each time the download or
 # the installation passes another tenth.
 show_progress() {
@@ -77,11 +98,10 @@ install_packages() {
     fi
 }
 
-all_missing=("${missing[@]}" "${lean_missing[@]}")
 if [ "${#all_missing[@]}" -gt 0 ]; then
-    echo "setup: installing ${all_missing[*]} (a few minutes the first time)"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        echo "setup: adding the i386 architecture (for wine32)"
+    echo "setup: installing (a few minutes the first time)"
+    if [ -n "$add_i386" ]; then
+        echo "setup: adding the i386 architecture"
         $SUDO dpkg --add-architecture i386
         added_i386=yes
     fi
@@ -113,8 +133,7 @@ if [ "${#all_missing[@]}" -gt 0 ]; then
     echo "setup: installed"
 fi
 
-# The Traditional Chinese locale (code page 950 under Wine).
-if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; then
+if [ -n "$add_locale" ]; then
     echo "setup: generating the zh_TW.UTF-8 locale"
     $SUDO sed -i 's/^# *\(zh_TW.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -q '^zh_TW.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_TW.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null

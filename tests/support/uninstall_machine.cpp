@@ -65,7 +65,8 @@ bool UnfilledBytesUsed() {
 
 bool SameCall(const emulated::Call& a, const emulated::Call& b) {
     return a.op == b.op && a.key == b.key && a.name == b.name && a.type == b.type &&
-           a.data == b.data && a.size == b.size && a.arg == b.arg;
+           a.data == b.data && a.bytes == b.bytes && a.options == b.options &&
+           a.access == b.access && a.flags == b.flags && a.reason == b.reason;
 }
 
 } // namespace machine

@@ -2,9 +2,9 @@
 # Measures SETUP.EXE against a plain Win32 dialog program built in the same
 # run with the same template and flags. Goal: at most 32 KiB, and at most
 # twice the baseline. Without arguments, builds the mingw preset first.
-# Usage: tools/measure_size.sh [SETUP.EXE BASELINE.EXE]
+# Usage: tests/binary/measure_size.sh [SETUP.EXE BASELINE.EXE]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 if [ $# -eq 0 ]; then
     cmake --preset mingw >/dev/null

@@ -7,11 +7,11 @@
 # The root shares this machine's cache of the i386 emulation, whose entries are
 # each release's own.
 #
-# Usage: tools/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
+# Usage: tools/machine/fresh_debian.sh [--test-only] RELEASE   (RELEASE: bookworm, trixie)
 # Exits non-zero when a command fails. The mirror is the one this machine's apt
 # uses for Debian itself, else debootstrap's default; FRESH_DEBIAN_MIRROR overrides it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 commands=("tools/demo.sh" "tools/test.sh")
 if [ "${1:-}" = "--test-only" ]; then
@@ -23,7 +23,7 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 release=$1
-mirror=${FRESH_DEBIAN_MIRROR:-$(bash tools/apt_mirror.sh)}
+mirror=${FRESH_DEBIAN_MIRROR:-$(bash tools/machine/apt_mirror.sh)}
 commit=$(git rev-parse HEAD)
 say() { echo "fresh-debian $release: $*"; }
 
@@ -86,7 +86,7 @@ mount_in_root sysfs sys /sys
 mount_in_root --bind /dev /dev
 mount_in_root devpts devpts /dev/pts
 mount_in_root tmpfs tmpfs /dev/shm
-emulation_cache=$(bash tools/i386_emulation.sh cache-folder)
+emulation_cache=$(bash tools/machine/i386_emulation.sh cache-folder)
 mkdir -p "$emulation_cache"
 mount_in_root --bind "$emulation_cache" /var/cache/i386-emulation
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"

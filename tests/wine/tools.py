@@ -2,7 +2,7 @@
 
 import os
 
-from pe_image import PEImage
+from support.pe_image import PEImage
 
 
 class Tools:
@@ -10,10 +10,10 @@ class Tools:
         self.build_dir = os.path.abspath(build_dir)
 
     def probe_file(self, name):
-        return os.path.join(self.build_dir, "tools", "wine", "probe", name)
+        return os.path.join(self.build_dir, "tests", "wine", "probe", name)
 
     def stand_in(self):
-        return os.path.join(self.build_dir, "tools", "wine", "winhelp_stand_in", "winhlp32.exe")
+        return os.path.join(self.build_dir, "tests", "wine", "winhelp_stand_in", "winhlp32.exe")
 
     def built_file(self, name):
         """A product beside SETUP.EXE: SETUP.HLP, SETUP.CNT, SETUP.IMG."""

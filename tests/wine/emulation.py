@@ -1,6 +1,6 @@
 """32-bit Wine on a kernel that runs no 32-bit x86 program (IA-32 emulation
 off): the command starts itself again under QEMU's user-mode emulation of the
-i386 (tools/i386_emulation.sh). EMULATE_I386=1 takes that route on any machine."""
+i386 (tools/machine/i386_emulation.sh). EMULATE_I386=1 takes that route on any machine."""
 
 import errno
 import os
@@ -9,8 +9,8 @@ import subprocess
 import sys
 import tempfile
 
-SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                      "i386_emulation.sh")
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SCRIPT = os.path.join(ROOT, "tools", "machine", "i386_emulation.sh")
 FORCE_VARIABLE = "EMULATE_I386"
 # How much longer every wait may take under the emulation (the slowest case
 # measured there took 3 times its native time on a loaded machine).
@@ -53,7 +53,7 @@ def run_again_emulated():
     prepared = subprocess.run(["bash", SCRIPT, "prepare"], stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL)
     if prepared.returncode != 0:
-        raise CannotEmulate("tools/i386_emulation.sh prepare exited %d: the reason above"
+        raise CannotEmulate("tools/machine/i386_emulation.sh prepare exited %d: the reason above"
                             % prepared.returncode)
     os.execvp("bash", ["bash", SCRIPT, "run", sys.executable, os.path.abspath(sys.argv[0])]
               + sys.argv[1:])

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "emulated_machine.h"
+#include "step_helpers.h"
 
 #include <cstddef>
 #include <string>
@@ -20,8 +21,8 @@ bool OnDriveA(const emulated::Bytes& source);
 // joined with a backslash unless the directory is exactly "C:\".
 std::string DriverInfPath(const std::string& windowsDirectory);
 
-// The most characters a path may have in the program's 80-byte buffers.
-constexpr std::size_t kLongestPath = 79;
+// The most characters a path may have in the program's path buffers.
+constexpr std::size_t kLongestPath = kPathBufferBytes - 1;
 
 // The redirection closes each key it opened before it returns, the history
 // key first. Nothing requires it (nothing later uses the keys): it is our

@@ -3,7 +3,7 @@
 holding the given files and README.TXT, the readme source (UTF-8) as Big5 text
 with CRLF line ends.
 
-    tools/make_floppy.py IMAGE BOOT_SECTOR README_SOURCE README_OUT FILE...
+    floppy/make_floppy.py IMAGE BOOT_SECTOR README_SOURCE README_OUT FILE...
 
 BOOT_SECTOR is the assembled 512-byte sector; mkfs.fat's BPB stays in it.
 Two runs give the same bytes: the volume id and every time stamp are fixed.

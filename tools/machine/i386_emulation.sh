@@ -8,9 +8,9 @@
 # interrupted. Needs no root where the kernel lets users make user
 # namespaces (Debian's default).
 #
-# Usage: tools/i386_emulation.sh prepare       makes the cache; prints its folder
-#        tools/i386_emulation.sh run COMMAND...  COMMAND under the emulation
-#        tools/i386_emulation.sh cache-folder    prints the folder of all caches
+# Usage: tools/machine/i386_emulation.sh prepare       makes the cache; prints its folder
+#        tools/machine/i386_emulation.sh run COMMAND...  COMMAND under the emulation
+#        tools/machine/i386_emulation.sh cache-folder    prints the folder of all caches
 #
 # The cache (in ~/.cache, or $I386_EMULATION_CACHE; 12 MB a release) holds
 # qemu-i386 from Debian's qemu-user 10 (Debian 12 has it in bookworm-backports;
@@ -91,7 +91,7 @@ prepare() {
     fi
     local wine_version server
     wine_version=$(dpkg-query -W -f='${Version}' wine32:i386 2>/dev/null) ||
-        fail "wine32:i386 is not installed (tools/setup.sh installs it)"
+        fail "wine32:i386 is not installed (tools/machine/setup.sh installs it)"
     server=$cache/wineserver-$wine_version
     if [ ! -x "$server/wineserver" ]; then
         say "fetching wineserver64 of Wine $wine_version (wine64) into $cache (once a Wine version)"

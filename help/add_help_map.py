@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Adds map numbers to a WinHelp file written by Halibut.
 
-    tools/add_help_map.py INPUT.HLP OUTPUT.HLP HELP_BASE_HEADER IDS_HEADER DIALOG=TOPIC...
+    help/add_help_map.py INPUT.HLP OUTPUT.HLP HELP_BASE_HEADER IDS_HEADER DIALOG=TOPIC...
 
 Each dialog's number is the help base (kResourceHelpBase in HELP_BASE_HEADER)
 plus the dialog's id (its #define in IDS_HEADER): the numbers the program
