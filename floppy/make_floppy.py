@@ -15,6 +15,10 @@ import subprocess
 import sys
 import tempfile
 
+# Debian keeps it in /sbin, which a user's PATH lacks.
+MKFS_FAT = shutil.which("mkfs.fat", path=os.environ.get("PATH", "") + ":/sbin:/usr/sbin") or \
+    "mkfs.fat"
+
 LABEL = "TARVIX-II"
 # Every file on the disk carries this time (local time on FAT, so in UTC here).
 FILE_TIME = "1997-10-01 12:00:00"
@@ -65,7 +69,7 @@ def make_image(image, boot_sector, files):
         os.remove(partial)
     # --invariant: a fixed volume id (1234-ABCD) and label time instead of
     # random and current ones.
-    subprocess.run(["mkfs.fat", "-C", "-F", "12", "-n", LABEL, "--invariant",
+    subprocess.run([MKFS_FAT, "-C", "-F", "12", "-n", LABEL, "--invariant",
                     partial, str(FLOPPY_KIB)], check=True, env=env, stdout=subprocess.DEVNULL)
     lay_boot_sector(partial, ours)
     with tempfile.TemporaryDirectory() as staging:
