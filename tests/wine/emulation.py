@@ -1,6 +1,7 @@
 """32-bit Wine on a kernel that runs no 32-bit x86 program (IA-32 emulation
 off): the command starts itself again under QEMU's user-mode emulation of the
-i386 (tools/machine/i386_emulation.sh). EMULATE_I386=1 takes that route on any machine."""
+i386 (tools/machine/i386_emulation.sh). EMULATE_I386=1 takes that route on
+any machine."""
 
 import errno
 import os
@@ -12,8 +13,8 @@ import tempfile
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCRIPT = os.path.join(ROOT, "tools", "machine", "i386_emulation.sh")
 FORCE_VARIABLE = "EMULATE_I386"
-# How much longer every wait may take under the emulation (the slowest case
-# measured there took 3 times its native time on a loaded machine).
+# How much longer every wait may take under the emulation: the native limits
+# are ample, and an emulated case takes about 5 times its native time.
 SLOWDOWN = 4
 # Emulated Wine waits on its (native) server more than it computes: four
 # cases at a time keep two cores busy, where two left them half idle.
