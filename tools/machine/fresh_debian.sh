@@ -107,8 +107,9 @@ for command in "${commands[@]}"; do
     wait "$inside" || rc=$?
     inside=""
     last=$(grep -v '^[[:space:]]*$' "$root$log" | tail -n 1)
-    echo "$command: exit $rc, $(($(date +%s) - started)) s, last line: $last"
+    # Before the closing line, whose counts .ci/run takes.
     grep '^e2e cases: ' "$root$log" || true
+    echo "$command: exit $rc, $(($(date +%s) - started)) s, last line: $last"
     if [ "$rc" -ne 0 ]; then
         failures=$((failures + 1))
         tail -n 40 "$root$log"
