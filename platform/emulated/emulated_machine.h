@@ -84,7 +84,8 @@ void FailWindowsDirectory();
 // The call at this position of the journal (0 = first) fails with the error:
 // registry calls return it, the others return 0 (FALSE). Nothing changes,
 // except that a failed query, like any injected query fault, leaves the
-// buffer poisoned and its count as given.
+// buffer poisoned and its count as given, and that a failed ExitWindowsEx
+// is still a restart request (see RestartRequests).
 void FailCall(std::size_t index, LONG error);
 
 // --- inspection ----------------------------------------------------------
@@ -96,6 +97,8 @@ bool FileExists(const std::string& path);
 std::vector<std::string> Files();
 const std::vector<Call>& Journal();
 std::size_t OpenHandleCount();
+// (flags, reason) of every ExitWindowsEx call, failed or not: a request is a
+// call made, whatever Windows answered.
 std::vector<std::pair<UINT, DWORD>> RestartRequests();
 
 } // namespace emulated

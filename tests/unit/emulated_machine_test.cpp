@@ -102,8 +102,8 @@ TEST_F(EmulatedMachineTest, FilesRestartsJournalAndCallFaults) {
 
     emulated::FailCall(emulated::Journal().size() + 1, ERROR_ACCESS_DENIED);
     EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
-    EXPECT_FALSE(ExitWindowsEx(EWX_REBOOT, 7)); // the injected failure
-    ASSERT_EQ(emulated::RestartRequests().size(), 2u);
+    EXPECT_FALSE(ExitWindowsEx(EWX_REBOOT, 7));        // the injected failure
+    ASSERT_EQ(emulated::RestartRequests().size(), 2u); // the failed call is a request too
     EXPECT_EQ(emulated::RestartRequests()[1], (std::pair<UINT, DWORD>{EWX_REBOOT, 7}));
     ASSERT_EQ(emulated::Journal().size(), 5u);
     EXPECT_EQ(emulated::Describe(emulated::Journal()[4]), "ExitWindowsEx(2, 7) = 0");
