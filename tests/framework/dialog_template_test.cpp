@@ -42,7 +42,7 @@ std::vector<std::uint8_t> Classic(std::uint32_t style, std::int16_t x, std::int1
     Bytes b;
     b.Dword(style).Dword(0).Word(1);
     b.Word(x).Word(y).Word(217).Word(55);
-    b.Word(0).Word(0).Text("About Uninstall");
+    b.Word(0).Word(0).Text("A caption");
     if (style & kSetFont) {
         b.Word(8).Text(face);
     }
@@ -61,7 +61,7 @@ std::vector<std::uint8_t> Extended(const std::string& face, std::uint16_t pointS
     b.Word(pointSize).Word(700).Word(0x0101).Text(face); // weight, italic, charset
     b.Align();
     b.Dword(0).Dword(0).Dword(0x50010001).Word(90).Word(72).Word(50).Word(14).Dword(1);
-    b.Word(0xFFFF).Word(0x0080).Text("Yes (&Y)").Word(0);
+    b.Word(0xFFFF).Word(0x0080).Text("&Button").Word(0);
     return b.data;
 }
 

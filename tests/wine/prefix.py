@@ -1,5 +1,5 @@
-"""Wine prefixes: one pristine prefix per Wine version, cached, and a cheap
-copy of it for each run with its own wineserver."""
+"""Wine prefixes: one pristine prefix, of the Wine installed, cached (another
+version's goes), and a cheap copy of it for each run with its own wineserver."""
 
 import os
 import shutil
