@@ -1,26 +1,25 @@
 #!/usr/bin/env python3
 """Follows F1 from each dialog of SETUP.EXE into SETUP.HLP as WinHelp does:
-the dialog's help context (the help base the program compiles with plus the
-dialog's template id in SETUP.EXE), looked up in the help file's |CTXOMAP,
-must lead to the start of that dialog's own topic, known by its title.
+the dialog's help context (the program's help base plus the dialog's template
+id in SETUP.EXE), looked up in the help file's |CTXOMAP, must lead to the
+start of that dialog's own topic, known by its title.
 
-Usage: check_help_map.py SETUP.EXE SETUP.HLP HELP_BASE_HEADER
+Usage: check_help_map.py SETUP.EXE SETUP.HLP
 """
 import struct
 import sys
 
-# The help file's directory and the header reader are the map step's own
-# (help/); the PE reader is shared with the Wine harness. ctest puts both on the path.
-from add_help_map import HelpFileError, defined_number, directory, file_body
+# The help file's directory reader is the map step's own (help/); the PE
+# reader and the expected windows are shared with the Wine harness. ctest puts
+# both on the path.
+from add_help_map import HelpFileError, directory, file_body
 from check_resources import RT_DIALOG, Malformed, Reader, resources
 from support.pe_image import BadImage, PEImage
+from support.program_facts import (ABOUT_CAPTION, ABOUT_TOPIC, CONFIRMATION_CAPTION,
+                                   CONFIRMATION_TOPIC, HELP_BASE)
 
-# Each dialog by its caption, and the title of its topic in help/setup.but:
-# the check's own copy of both.
-TOPIC_OF_DIALOG = {
-    "Tarvix-II PCI IDE Controller Uninstall Program": "Uninstalling the Tarvix-II driver",
-    "About Uninstall": "About the uninstall program",
-}
+# Each dialog by its caption, and the title of its topic.
+TOPIC_OF_DIALOG = {CONFIRMATION_CAPTION: CONFIRMATION_TOPIC, ABOUT_CAPTION: ABOUT_TOPIC}
 
 SYSTEM_HEADER = struct.Struct("<HHH4xH")  # magic, minor version, major version, flags
 # Block size, text size, next link's position, format size, record type; the
@@ -114,21 +113,17 @@ def read(path, reader):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 3:
         sys.exit(__doc__.strip().splitlines()[-1])
-    exe, help_file, header = sys.argv[1:]
+    exe, help_file = sys.argv[1:]
     dialogs = read(exe, dialog_ids)
     topics = read(help_file, help_topics)
-    try:
-        base = defined_number(header, "kResourceHelpBase")
-    except (OSError, ValueError) as error:
-        sys.exit(str(error))
     faults = []
     for dialog, title in TOPIC_OF_DIALOG.items():
         if dialog not in dialogs:
             faults.append("SETUP.EXE has no dialog captioned %r" % dialog)
             continue
-        number = base + dialogs[dialog]
+        number = HELP_BASE + dialogs[dialog]
         asks = "dialog %d (%r): F1 asks for %#x" % (dialogs[dialog], dialog, number)
         if number not in topics:
             faults.append("%s, which SETUP.HLP's map lacks" % asks)

@@ -3,54 +3,23 @@
 field, with what the program must carry: both dialog templates with every
 control, string 101, icon 128 and the version block, each under its language.
 
-Usage: check_resources.py SETUP.EXE ICON.ico VERSION_HEADER
+Usage: check_resources.py SETUP.EXE ICON.ico
 """
 import struct
 import sys
 
-# The PE reader is shared with the Wine harness, the header reader is the help
-# map step's; ctest puts tests/ and help/ on the path.
-from add_help_map import defined_number
+# The PE reader is shared with the Wine harness, the expected windows and
+# version with its cases; ctest puts tests/ on the path.
 from support.pe_image import PEImage, BadImage, RESOURCE_DIRECTORY
+from support.program_facts import ABOUT_BOX, ABOUT_ENTRY_TEXT, CONFIRMATION_DIALOG, VERSION
 
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 5, 6, 14, 16
 ZH_TW, EN_US = 0x0404, 0x0409
 
-WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
-WS_CAPTION, WS_SYSMENU, WS_GROUP, WS_TABSTOP = 0x00C00000, 0x00080000, 0x00020000, 0x00010000
-DS_MODALFRAME, DS_SETFONT = 0x80, 0x40
-BS_DEFPUSHBUTTON, SS_ICON, SS_LEFT = 0x1, 0x3, 0x0
-WS_EX_APPWINDOW = 0x00040000
-BUTTON, STATIC = 0x80, 0x82
+CLASS_ATOMS = {"Button": 0x80, "Static": 0x82}
 NO_ID = 0xFFFF
 
-DIALOG_FRAME = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-CHILD = WS_CHILD | WS_VISIBLE
-TEXT = CHILD | WS_GROUP | SS_LEFT
-
-# (class, id, text, x, y, width, height, style), in template order.
-CONFIRMATION = {
-    "style": DIALOG_FRAME | WS_VISIBLE, "ex_style": WS_EX_APPWINDOW, "help_id": 0,
-    "rect": (0, 0, 292, 94), "caption": "Tarvix-II PCI IDE Controller Uninstall Program",
-    "font": (8, 0, 0, 1, "MS Sans Serif"),
-    "controls": [
-        (BUTTON, 1, "Yes (&Y)", 90, 72, 50, 14, CHILD | WS_TABSTOP | BS_DEFPUSHBUTTON),
-        (BUTTON, 2, "No (&N)", 166, 72, 50, 14, CHILD | WS_TABSTOP),
-        (STATIC, NO_ID, "The computer will be restarted during Uninstallation.", 29, 18, 256, 8, TEXT),
-        (STATIC, NO_ID, "Continue Uninstallation?", 29, 34, 209, 8, TEXT),
-    ],
-}
-ABOUT = {
-    "style": DIALOG_FRAME, "ex_style": 0,
-    "rect": (0, 0, 217, 55), "caption": "About Uninstall", "font": (8, "MS Sans Serif"),
-    "controls": [
-        (STATIC, NO_ID, 128, 11, 17, 20, 20, CHILD | SS_ICON),
-        (STATIC, NO_ID, None, 41, 25, 119, 8, TEXT),  # the notice: any one line
-        (BUTTON, 1, "OK", 178, 7, 32, 14, CHILD | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON),
-        (STATIC, NO_ID, "Quelda PCI IDE Controller", 41, 13, 124, 8, TEXT),
-    ],
-}
-# "{version}": the version as resources/version.h gives it, its one source.
+# "{version}": the program's version.
 VERSION_STRINGS = [
     ("CompanyName", ""), ("FileDescription", None), ("FileVersion", "{version}"),
     ("InternalName", "SETUP"), ("LegalCopyright", None), ("OriginalFilename", "SETUP.EXE"),
@@ -59,17 +28,8 @@ VERSION_STRINGS = [
 # signature, struct version, file version, product version, mask, flags, OS, type,
 # subtype; each version as its two halves, most significant first
 FIXED_FILE_INFO = (0xFEEF04BD, 0x00010000, "{version}", "{version}", 0x3F, 0, 0x4, 0x1, 0)
-VERSION_PARTS = ("MAJOR", "MINOR", "PATCH", "BUILD")
-
-
-def version(header):
-    """The four numbers of the program's version."""
-    return [defined_number(header, "SETUP_VERSION_" + part) for part in VERSION_PARTS]
-
-
-def version_text(header):
-    """The version as the version block's texts spell it: "1, 0, 0, 1"."""
-    return ", ".join(map(str, version(header)))
+# The version as the version block's texts spell it: its parts joined by ", ".
+VERSION_TEXT = ", ".join(map(str, VERSION))
 
 failures = []
 
@@ -137,21 +97,21 @@ class Reader:
 def check_dialog(label, data, expected):
     r = Reader(data, label)
     extended = data[:4] == b"\x01\x00\xff\xff"
-    expect(f"{label} extended", extended, "help_id" in expected)
+    expect(f"{label} extended", extended, expected.help_id is not None)
     if extended:
         _, _, help_id, ex_style, style, count = r.take("HHIIIH")
-        expect(f"{label} help id", help_id, expected["help_id"])
+        expect(f"{label} help id", help_id, expected.help_id)
     else:
         style, ex_style, count = r.take("IIH")
-    expect(f"{label} style", hex(style), hex(expected["style"]))
-    expect(f"{label} extended style", hex(ex_style), hex(expected["ex_style"]))
-    expect(f"{label} rectangle", r.take("hhhh"), expected["rect"])
+    expect(f"{label} style", hex(style), hex(expected.style))
+    expect(f"{label} extended style", hex(ex_style), hex(expected.ex_style))
+    expect(f"{label} rectangle", r.take("hhhh"), expected.rect)
     expect(f"{label} menu and class", (r.name_or_ordinal(), r.name_or_ordinal()), ("", ""))
-    expect(f"{label} caption", r.text(), expected["caption"])
+    expect(f"{label} caption", r.text(), expected.caption)
     font = r.take("HHBB") + (r.text(),) if extended else (r.take("H"), r.text())
-    expect(f"{label} font", font, expected["font"])
-    expect(f"{label} control count", count, len(expected["controls"]))
-    for i, want in enumerate(expected["controls"]):
+    expect(f"{label} font", font, expected.font)
+    expect(f"{label} control count", count, len(expected.controls))
+    for i, want in enumerate(expected.controls):
         r.align()
         if extended:
             help_id, ex_style, style, x, y, cx, cy, control_id = r.take("IIIhhhhI")
@@ -163,11 +123,12 @@ def check_dialog(label, data, expected):
         text = (r.name_or_ordinal(), r.name_or_ordinal())
         extra = r.take("H")
         r.at += extra
-        kind, want_id, want_text, *want_rect, want_style = want
+        class_name, want_id, want_text, *want_rect, want_style = want
         actual = (text[0], control_id, text[1] if want_text is not None else None,
                   x, y, cx, cy, hex(style))
         expect(f"{label} control {i}", actual,
-               (kind, want_id, want_text, *want_rect, hex(want_style)))
+               (CLASS_ATOMS[class_name], NO_ID if want_id is None else want_id, want_text,
+                *want_rect, hex(want_style)))
         if want_text is None:
             expect(f"{label} control {i} has a text", bool(text[1]), True)
 
@@ -195,8 +156,8 @@ def only(what, blocks):
     return blocks[0]
 
 
-def check_version(data, header):
-    major, minor, patch, build = version(header)
+def check_version(data):
+    major, minor, patch, build = VERSION
     halves = (major << 16 | minor, patch << 16 | build)
     fixed_info = [part for field in FIXED_FILE_INFO
                   for part in (halves if field == "{version}" else (field,))]
@@ -218,7 +179,7 @@ def check_version(data, header):
             expect(f"version {key} is filled", bool(text), True)
             want = text
         else:
-            want = want.format(version=version_text(header))
+            want = want.format(version=VERSION_TEXT)
         expect(f"version {key}", value, want + "\0")
     key, translation, _, _ = only(
         "VarFileInfo", list(version_children(data, *blocks.get("VarFileInfo", (0, 0)))))
@@ -231,7 +192,7 @@ def check_string_101(block):
     for _ in range(101 % 16):
         r.at += 2 + 2 * r.take("H")
     length = r.take("H")
-    expect("string 101", block[r.at:r.at + 2 * length].decode("utf-16-le"), "&About Setup...")
+    expect("string 101", block[r.at:r.at + 2 * length].decode("utf-16-le"), ABOUT_ENTRY_TEXT)
 
 
 def check_icon(found, icon_file):
@@ -251,8 +212,14 @@ def check_icon(found, icon_file):
                icon_file[f_offset:f_offset + f_size])
 
 
+def dialog_resource(found, dialog):
+    """check_dialog's label, template bytes and expectation for `dialog`."""
+    return (f"template {dialog.template}", found.get((RT_DIALOG, dialog.template, EN_US), b""),
+            dialog)
+
+
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 3:
         sys.exit(__doc__.strip().splitlines()[-1])
     with open(sys.argv[1], "rb") as f:
         found = resources(PEImage(f.read()))
@@ -260,10 +227,10 @@ def main():
         icon_file = f.read()
     # A malformed resource ends its own check, not the others.
     for check, *arguments in [
-            (check_dialog, "template 102", found.get((RT_DIALOG, 102, EN_US), b""), CONFIRMATION),
-            (check_dialog, "template 100", found.get((RT_DIALOG, 100, EN_US), b""), ABOUT),
+            (check_dialog, *dialog_resource(found, CONFIRMATION_DIALOG)),
+            (check_dialog, *dialog_resource(found, ABOUT_BOX)),
             (check_string_101, found.get((RT_STRING, 101 // 16 + 1, EN_US), b"")),
-            (check_version, found.get((RT_VERSION, 1, EN_US), b""), sys.argv[3]),
+            (check_version, found.get((RT_VERSION, 1, EN_US), b"")),
             (check_icon, found, icon_file)]:
         try:
             check(*arguments)
@@ -271,8 +238,8 @@ def main():
             failures.append(str(error))
     icons = {key for key in found if key[0] == RT_ICON}
     expect("resources", sorted(set(found) - icons), sorted([
-        (RT_DIALOG, 100, EN_US), (RT_DIALOG, 102, EN_US), (RT_STRING, 7, EN_US),
-        (RT_GROUP_ICON, 128, ZH_TW), (RT_VERSION, 1, EN_US)]))
+        (RT_DIALOG, ABOUT_BOX.template, EN_US), (RT_DIALOG, CONFIRMATION_DIALOG.template, EN_US),
+        (RT_STRING, 7, EN_US), (RT_GROUP_ICON, 128, ZH_TW), (RT_VERSION, 1, EN_US)]))
     for failure in failures:
         print(failure)
     sys.exit(1 if failures else 0)

@@ -4,7 +4,7 @@
 as ctest would with the copy in place of the file, and wants it to fail with a
 line that holds the row's piece of text.
 
-Usage: mutants.py CTEST BUILD_DIR OBJDUMP VERSION_HEADER
+Usage: mutants.py CTEST BUILD_DIR OBJDUMP
 """
 import json
 import os
@@ -20,8 +20,9 @@ import time
 from add_help_map import directory
 from check_help_map import map_entries
 from check_instructions import instructions
-from check_resources import version_text
+from check_resources import VERSION_TEXT
 from support.pe_image import PEImage
+from support.program_facts import ABOUT_TOPIC, CONFIRMATION_TOPIC
 
 # A check that has not failed by then hangs on the mutant.
 CHECK_TIME_LIMIT = 20
@@ -187,7 +188,7 @@ MUTANTS = [
      "help_map", "F1 asks for {number}, which SETUP.HLP's map lacks"),
     ("a help map with its two numbers swapped", "SETUP.HLP", help_map_changed(topics_swapped),
      "help_map",
-     "which leads to 'About the uninstall program', not 'Uninstalling the Tarvix-II driver'"),
+     "which leads to %r, not %r" % (ABOUT_TOPIC, CONFIRMATION_TOPIC)),
     ("a floppy with other file dates", "SETUP.IMG", floppy_entry_dated_1998(b"SETUP   EXE"),
      "floppy_image", "'SETUP   EXE' is dated 1998-01-01 09:00:00"),
     ("a floppy with another root-directory size", "SETUP.IMG",
@@ -245,7 +246,7 @@ def ctest_commands(ctest, build_dir):
         build_dir)) for test in listing["tests"]}
 
 
-def try_mutant(mutant, commands, objdump, version):
+def try_mutant(mutant, commands, objdump):
     """(caught, what the check said about it); {version} in its piece of text is
     the program's version."""
     _, file_name, change, check, piece = mutant
@@ -259,7 +260,7 @@ def try_mutant(mutant, commands, objdump, version):
     with tempfile.TemporaryDirectory() as folder:
         copy = Copy(original, folder, objdump)
         try:
-            piece = piece.format(version=version, **(change(copy) or {}))
+            piece = piece.format(version=VERSION_TEXT, **(change(copy) or {}))
         except (ValueError, StopIteration) as error:
             return False, "the change does not apply to %s: %s" % (file_name, error or "not found")
         copy.save()
@@ -280,15 +281,14 @@ def try_mutant(mutant, commands, objdump, version):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 4:
         sys.exit(__doc__.strip().splitlines()[-1])
-    ctest, build_dir, objdump, version_header = sys.argv[1:]
-    version = version_text(version_header)
+    ctest, build_dir, objdump = sys.argv[1:]
     commands = ctest_commands(ctest, build_dir)
     survivors = 0
     for mutant in MUTANTS:
         started = time.monotonic()
-        caught, said = try_mutant(mutant, commands, objdump, version)
+        caught, said = try_mutant(mutant, commands, objdump)
         survivors += not caught
         print("%s %s (%.1f s): %s" % ("caught " if caught else "SURVIVED", mutant[0],
                                       time.monotonic() - started, said))

@@ -5,14 +5,14 @@ import os
 import shutil
 import subprocess
 
+from support.program_facts import ABOUT_CAPTION as ABOUT, CONFIRMATION_CAPTION as DIALOG
+
 from . import machine_state, probe, relay, xinput
 from .probe import REG_SZ
 from .prefix import ThrowawayPrefix
 from .waiting import scaled
 
 PROGRAM_DIR = "C:\\Setup"
-DIALOG = "Tarvix-II PCI IDE Controller Uninstall Program"
-ABOUT = "About Uninstall"
 HELP_LOG = "winhelp-requests.txt"
 
 

@@ -2,6 +2,8 @@
 shows, its keyboard, and its system menu with the About box."""
 
 from harness.suite import case
+from support.program_facts import (ABOUT_BOX, ABOUT_ENTRY_COMMAND, ABOUT_ENTRY_TEXT,
+                                   CONFIRMATION_DIALOG, DS_SETFONT)
 from wine import probe
 from wine.display import WORK_AREA
 from wine.session import ABOUT, DIALOG
@@ -9,22 +11,10 @@ from wine.waiting import wait_until
 
 from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 
-WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x10000000, 0x00C00000, 0x00080000
-WS_DISABLED, WS_GROUP, WS_TABSTOP, DS_MODALFRAME = 0x08000000, 0x00020000, 0x00010000, 0x80
-WS_EX_APPWINDOW = 0x40000
-BS_TYPE_MASK, BS_PUSHBUTTON, BS_DEFPUSHBUTTON = 0xF, 0, 1
-SS_TYPE_MASK, SS_LEFT, SS_ICON = 0x1F, 0, 3
+BS_TYPE_MASK, SS_TYPE_MASK = 0xF, 0x1F
 MF_SEPARATOR = 0x800
+# How the probe writes the id of a control that has none.
 NO_ID = ("-1", "65535")
-
-# (id, class, text, x, y, width, height in dialog units, style bits, type)
-CONFIRMATION_CONTROLS = [
-    ("1", "Button", "Yes (&Y)", 90, 72, 50, 14, WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON),
-    ("2", "Button", "No (&N)", 166, 72, 50, 14, WS_VISIBLE | WS_TABSTOP, BS_PUSHBUTTON),
-    (NO_ID, "Static", "The computer will be restarted during Uninstallation.", 29, 18, 256, 8,
-     WS_VISIBLE | WS_GROUP, SS_LEFT),
-    (NO_ID, "Static", "Continue Uninstallation?", 29, 34, 209, 8, WS_VISIBLE | WS_GROUP, SS_LEFT),
-]
 
 
 def mul_div(number, numerator, denominator):
@@ -42,23 +32,25 @@ def centred(rect, within, work_area):
     return (left, top, left + width, top + height)
 
 
-def check_controls(checks, window, controls, template, dialog_size):
+def check_controls(checks, window, controls, dialog):
     """Order, ids, classes, texts and styles; positions through the dialog's base units."""
     client = probe.rect(window["client"])
-    units_x = round((client[2] - client[0]) * 4 / dialog_size[0])
-    units_y = round((client[3] - client[1]) * 8 / dialog_size[1])
-    checks.equal(len(controls), len(template), "number of controls")
-    for control, expected in zip(controls, template):
-        ids, class_name, text, x, y, width, height, bits, kind = expected
+    units_x = round((client[2] - client[0]) * 4 / dialog.rect[2])
+    units_y = round((client[3] - client[1]) * 8 / dialog.rect[3])
+    checks.equal(len(controls), len(dialog.controls), "number of controls")
+    for control, expected in zip(controls, dialog.controls):
+        class_name, control_id, text, x, y, width, height, template_style = expected
         what = "control %r" % text
-        checks.true(control["id"] in (ids if isinstance(ids, tuple) else (ids,)),
+        checks.true(control["id"] in (NO_ID if control_id is None else (str(control_id),)),
                     "%s: id %s" % (what, control["id"]))
         checks.equal(probe.text(control["class"]).lower(), class_name.lower(), what + " class")
         checks.equal(probe.text(control["text"]), text, what + " text")
         style = int(control["style"], 16)
-        checks.true(style & bits == bits, "%s: style %08X lacks %08X" % (what, style, bits))
+        # The type is a number in the low bits, the rest are flags.
         mask = BS_TYPE_MASK if class_name == "Button" else SS_TYPE_MASK
-        checks.equal(style & mask, kind, what + " type")
+        bits = template_style & ~mask
+        checks.true(style & bits == bits, "%s: style %08X lacks %08X" % (what, style, bits))
+        checks.equal(style & mask, template_style & mask, what + " type")
         placed = probe.rect(control["rect"])
         expected_rect = (client[0] + mul_div(x, units_x, 4), client[1] + mul_div(y, units_y, 8))
         expected_size = (mul_div(width, units_x, 4), mul_div(height, units_y, 8))
@@ -74,8 +66,8 @@ def check_system_menu(checks, report):
     checks.require(len(items) >= 2, "system menu: %s" % items)
     separator, about = items[-2], items[-1]
     checks.true(int(separator["state"], 16) & MF_SEPARATOR, "separator before About: %s" % separator)
-    checks.equal((about["id"], probe.text(about["text"])), ("16", "&About Setup..."),
-                 "the About entry")
+    checks.equal((about["id"], probe.text(about["text"])),
+                 (str(ABOUT_ENTRY_COMMAND), ABOUT_ENTRY_TEXT), "the About entry")
 
 
 def check_icons(checks, report):
@@ -110,10 +102,13 @@ def layout(session, checks):
     checks.equal(rect, centred(rect, area, area), "dialog position (centred in the work area)")
     checks.equal(probe.text(window["text"]), DIALOG, "caption")
     style = int(window["style"], 16)
-    wanted = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME
+    # DS_SETFONT tells how the template is laid out; the window need not keep it.
+    wanted = CONFIRMATION_DIALOG.style & ~DS_SETFONT
     checks.true(style & wanted == wanted, "dialog style %08X lacks %08X" % (style, wanted))
-    checks.true(int(window["exstyle"], 16) & WS_EX_APPWINDOW, "WS_EX_APPWINDOW")
-    check_controls(checks, window, controls, CONFIRMATION_CONTROLS, (292, 94))
+    ex_style = int(window["exstyle"], 16)
+    checks.true(ex_style & CONFIRMATION_DIALOG.ex_style == CONFIRMATION_DIALOG.ex_style,
+                "extended style %08X lacks %08X" % (ex_style, CONFIRMATION_DIALOG.ex_style))
+    check_controls(checks, window, controls, CONFIRMATION_DIALOG)
     checks.equal((default["id"], default["has"]), ("1", "1"), "default button")
     report = session.inspect(DIALOG)
     check_system_menu(checks, report)
@@ -121,7 +116,8 @@ def layout(session, checks):
     font = probe.record(report, "font")
     lpy = int(probe.record(report, "process")["logpixelsy"])
     checks.equal((probe.text(font["face"]), int(font["height"])),
-                 ("MS Sans Serif", -mul_div(8, lpy, 72)), "dialog font (template font)")
+                 (CONFIRMATION_DIALOG.font[-1], -mul_div(CONFIRMATION_DIALOG.font[0], lpy, 72)),
+                 "dialog font (template font)")
     version = int(probe.record(report, "process")["version"], 16)
     checks.equal((version & 0x80000000 != 0, version & 0xFFFF == 0x0004),
                  (session.windows_version == "win95",) * 2,
@@ -157,15 +153,15 @@ def about_box(session, checks, locale_name):
                                      probe.rect(work_area["rect"])),
                  "About box position (centred over the dialog)")
     checks.equal(probe.text(about["text"]), ABOUT, "About caption")
-    kinds = [(c["id"], probe.text(c["class"]).lower()) for c in about_controls]
-    checks.equal([k[1] for k in kinds], ["static", "static", "button", "static"],
-                 "About controls' classes")
-    if len(about_controls) == 4:
-        checks.equal(int(about_controls[0]["style"], 16) & SS_TYPE_MASK, SS_ICON, "icon static")
-        checks.equal(about_controls[2]["id"], "1", "OK button id")
-        checks.equal(probe.text(about_controls[2]["text"]), "OK", "OK button text")
-        checks.equal(probe.text(about_controls[3]["text"]), "Quelda PCI IDE Controller",
-                     "About title line")
+    checks.equal([probe.text(c["class"]).lower() for c in about_controls],
+                 [c.class_name.lower() for c in ABOUT_BOX.controls], "About controls' classes")
+    if len(about_controls) == len(ABOUT_BOX.controls):
+        icon, _, ok, title = zip(about_controls, ABOUT_BOX.controls)
+        checks.equal(int(icon[0]["style"], 16) & SS_TYPE_MASK, icon[1].style & SS_TYPE_MASK,
+                     "icon static")
+        checks.equal(ok[0]["id"], str(ok[1].id), "OK button id")
+        checks.equal(probe.text(ok[0]["text"]), ok[1].text, "OK button text")
+        checks.equal(probe.text(title[0]["text"]), title[1].text, "About title line")
     checks.equal((about_default["id"], about_default["has"]), ("1", "1"), "About default button")
 
     session.press("Return", caption=ABOUT)

@@ -5,17 +5,19 @@ with the built SETUP.HLP."""
 import os
 
 from harness.suite import case
+from support.program_facts import (ABOUT_BOX, ABOUT_TOPIC, CONFIRMATION_DIALOG,
+                                   CONFIRMATION_TOPIC, HELP_BASE, WS_VISIBLE)
 from wine import probe, relay
 from wine.session import ABOUT, DIALOG, PROGRAM_DIR
 from wine.waiting import wait_until
 
-from .dialog import WS_VISIBLE
 from .outcome import check_nothing_changed_in_trace, finish, open_dialog
 
 # Wine's viewer keeps its own caption for a file that defines no window.
 HELP_VIEWER = "Wine Help"
-CONFIRMATION_TOPIC = "Uninstalling the Tarvix-II driver"
-ABOUT_TOPIC = "About the uninstall program"
+# The help contexts F1 asks for in each dialog.
+CONFIRMATION_HELP = HELP_BASE + CONFIRMATION_DIALOG.template
+ABOUT_HELP = HELP_BASE + ABOUT_BOX.template
 MB_OK, MB_ICONEXCLAMATION = 0, 0x30
 APP_NAME = "SETUP"  # the executable's base name
 
@@ -79,8 +81,8 @@ def real_help_topics(session, checks):
     checks.true(CONFIRMATION_TOPIC not in lines, "About topic shows the confirmation topic")
     close_viewer(session, checks)
     checks.equal(help_calls(session),
-                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066]),
-                  ("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20064])],
+                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, CONFIRMATION_HELP]),
+                  ("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, ABOUT_HELP])],
                  "help calls (no error box)")
     session.press("Escape", caption=ABOUT)
     checks.require(session.wait_window(ABOUT, present=False), "the About box did not close")
@@ -98,8 +100,10 @@ def help_keys(session, checks):
     session.press("F1")
     checks.require(wait_until(session.help_requests, 15), "no help request arrived")
     checks.equal(session.help_requests(),
-                 ["command=1\tdata=00020066\tfile=C:\\Setup\\SETUP.HLP"], "help requests")
-    checks.equal(help_calls(session), [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066])],
+                 ["command=1\tdata=%08X\tfile=C:\\Setup\\SETUP.HLP" % CONFIRMATION_HELP],
+                 "help requests")
+    checks.equal(help_calls(session),
+                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, CONFIRMATION_HELP])],
                  "help calls (WinHelpA, no error box)")
     checks.true(session.running(), "the dialog stays open after F1")
     session.press("Escape")
@@ -120,7 +124,7 @@ def help_refused(session, checks):
     shown = [probe.text(c["text"]) for c in controls if int(c["style"], 16) & WS_VISIBLE]
     checks.true("Failed to launch help." in shown, "the error box's text: %s" % shown)
     checks.equal(help_calls(session),
-                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, 0x20066]),
+                 [("WinHelpA", ["C:\\Setup\\SETUP.HLP", 1, CONFIRMATION_HELP]),
                   ("MessageBoxA", ["Failed to launch help.", APP_NAME, MB_OK | MB_ICONEXCLAMATION])],
                  "help calls (WinHelpA, then the error box named after the program)")
     session.press("Return", caption=APP_NAME)

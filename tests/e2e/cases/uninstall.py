@@ -8,7 +8,8 @@ from harness.suite import case
 from wine import machine_state
 from wine.session import DIALOG
 
-from .help import CONFIRMATION_TOPIC, HELP_VIEWER, close_viewer, help_calls, wait_topic
+from .help import (CONFIRMATION_HELP, CONFIRMATION_TOPIC, HELP_VIEWER, close_viewer, help_calls,
+                   wait_topic)
 from .outcome import (REGISTRY_FUNCTIONS, check_driver_inf_removed, check_registry_calls,
                       check_restart_requested_once, effect_order, finish, open_dialog)
 
@@ -83,7 +84,7 @@ def from_floppy(session, checks):
     session.press("alt+y")
     finish(session, checks)
 
-    checks.equal(help_calls(session), [("WinHelpA", ["A:\\SETUP.HLP", 1, 0x20066])],
+    checks.equal(help_calls(session), [("WinHelpA", ["A:\\SETUP.HLP", 1, CONFIRMATION_HELP])],
                  "help calls (no error box)")
     expected = expectations.after_table(expectations.after_redirect(before))
     checks.no_differences(session.read_back().differences(expected),
