@@ -35,7 +35,6 @@ class Registry:
 
     def __init__(self):
         self.keys = {}
-        self.missing = set()
 
     def values(self, key):
         return self.keys.get(key.lower())
@@ -47,7 +46,6 @@ class Registry:
     def copy(self):
         other = Registry()
         other.keys = {k: dict(v) for k, v in self.keys.items()}
-        other.missing = set(self.missing)
         return other
 
     def differences(self, expected):
@@ -84,8 +82,6 @@ def read_registry(output):
             key = text(fields[1]).lower()
             registry.keys.setdefault(key, {})[text(fields[2]).lower()] = (
                 int(fields[3]), bytes.fromhex(fields[4]))
-        elif fields[0] == "missing":
-            registry.missing.add(text(fields[1]).lower())
     return registry
 
 
