@@ -26,7 +26,6 @@ from wine.display import VirtualDisplay  # noqa: E402
 from wine.prefix import PristinePrefix, WineDoesNotStart  # noqa: E402
 from wine.session import DIALOG, Session  # noqa: E402
 from wine.tools import Tools  # noqa: E402
-from wine.waiting import set_slowdown  # noqa: E402
 
 import change_table  # noqa: E402
 
@@ -126,16 +125,11 @@ def main():
     missing = tools.missing()
     if missing:
         raise DemoFailed("not built: %s (build the mingw preset first)" % ", ".join(missing))
-    reason = emulation.reason_to_emulate()
-    if reason:
-        step("%s: Wine runs under QEMU's user-mode emulation of the i386, a few times slower"
-             % reason)
-        try:
-            emulation.run_again_emulated()
-        except emulation.CannotEmulate as error:
-            raise DemoFailed("the emulated i386 cannot start (%s)" % error)
-    if emulation.active():
-        set_slowdown(emulation.SLOWDOWN)
+    cannot_emulate = emulation.emulate_where_needed(lambda reason: step(
+        "%s: Wine runs under QEMU's user-mode emulation of the i386, a few times slower"
+        % reason))
+    if cannot_emulate:
+        raise DemoFailed(cannot_emulate)
     rig = DemoRig(tools)
     if not rig.pristine.ready():
         step("creating the first Wine prefix with wineboot (a minute or two, once per Wine "
