@@ -24,14 +24,13 @@ sys.path.insert(0, os.path.join(ROOT, "tests"))  # the Wine harness
 sys.dont_write_bytecode = True
 
 from wine import xinput  # noqa: E402
+from wine.build_folders import E2E_CACHE, E2E_WORK, MINGW  # noqa: E402
 from wine.display import VirtualDisplay  # noqa: E402
 from wine.prefix import PristinePrefix, ThrowawayPrefix  # noqa: E402
 from wine.session import DIALOG  # noqa: E402
 from wine.tools import Tools  # noqa: E402
 from wine.waiting import wait_until  # noqa: E402
 
-BUILD = os.path.join(ROOT, "build")
-MINGW = os.path.join(BUILD, "mingw")
 PROGRAMS = {
     "SETUP.EXE": os.path.join(MINGW, "SETUP.EXE"),
     "baseline dialog program": os.path.join(MINGW, "tests", "binary", "size_baseline.exe"),
@@ -73,13 +72,13 @@ def main():
     args = parser.parse_args()
     build()
     tools = Tools(MINGW)
-    pristine = PristinePrefix(os.path.join(BUILD, "e2e-cache"), tools)
+    pristine = PristinePrefix(E2E_CACHE, tools)
     print("measure: preparing the Wine prefix (the first time: wineboot, a minute or two)",
           flush=True)
     pristine.ensure()
-    os.makedirs(os.path.join(BUILD, "e2e-work"), exist_ok=True)
+    os.makedirs(E2E_WORK, exist_ok=True)
     # Beside the cache, on its file system: the prefix hard-links the cache's files.
-    work_dir = tempfile.mkdtemp(prefix="measure-", dir=os.path.join(BUILD, "e2e-work"))
+    work_dir = tempfile.mkdtemp(prefix="measure-", dir=E2E_WORK)
     display = VirtualDisplay()
     display.start()
     prefix = None

@@ -10,6 +10,8 @@ import subprocess
 import sys
 import tempfile
 
+from .waiting import set_slowdown
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCRIPT = os.path.join(ROOT, "tools", "machine", "i386_emulation.sh")
 FORCE_VARIABLE = "EMULATE_I386"
@@ -45,6 +47,22 @@ def reason_to_emulate():
     if os.environ.get(FORCE_VARIABLE) == "1":
         return "%s=1 asks for the emulated i386" % FORCE_VARIABLE
     return _kernel_refusal_of_32bit_programs()
+
+
+def emulate_where_needed(announce, slowdown=None):
+    """Where 32-bit programs must run emulated, calls announce(reason) and starts this
+    command again under the emulation; then makes every wait slowdown times as long
+    (by default, the emulation's SLOWDOWN where it runs). Returns why the emulation
+    cannot start, or None."""
+    reason = reason_to_emulate()
+    if reason:
+        announce(reason)
+        try:
+            run_again_emulated()
+        except CannotEmulate as error:
+            return "the emulated i386 cannot start (%s)" % error
+    set_slowdown(slowdown or (SLOWDOWN if active() else 1))
+    return None
 
 
 def run_again_emulated():

@@ -35,7 +35,6 @@ class Registry:
 
     def __init__(self):
         self.keys = {}
-        self.missing = set()
 
     def values(self, key):
         return self.keys.get(key.lower())
@@ -47,24 +46,37 @@ class Registry:
     def copy(self):
         other = Registry()
         other.keys = {k: dict(v) for k, v in self.keys.items()}
-        other.missing = set(self.missing)
         return other
 
     def differences(self, expected):
-        """Readable lines for every key and value where self differs from expected."""
+        """Readable lines for every key and value where self differs from expected;
+        a key on one side only is one line."""
         lines = []
-        for key in sorted(set(self.keys) | set(expected.keys)):
-            mine, theirs = self.keys.get(key), expected.keys.get(key)
-            if mine is None or theirs is None:
+        lone_keys = set()
+        for key, name, mine, theirs in changed_entries(self, expected):
+            if name is None:
+                lone_keys.add(key)
                 lines.append("key %s: %s, expected %s" % (
                     key, "absent" if mine is None else "present",
                     "absent" if theirs is None else "present"))
-                continue
-            for name in sorted(set(mine) | set(theirs)):
-                if mine.get(name) != theirs.get(name):
-                    lines.append("%s [%s]: %s, expected %s" % (
-                        key, name, describe(mine.get(name)), describe(theirs.get(name))))
+            elif key not in lone_keys:
+                lines.append("%s [%s]: %s, expected %s" % (
+                    key, name, describe(mine), describe(theirs)))
         return lines
+
+
+def changed_entries(first, second):
+    """(key, name, first's, second's) for every key and value where two snapshots
+    differ, in order: a key on one side only comes first with name None and its
+    values (None on the side without it), then each of its values."""
+    for key in sorted(set(first.keys) | set(second.keys)):
+        old, new = first.keys.get(key), second.keys.get(key)
+        if old is None or new is None:
+            yield key, None, old, new
+        for name in sorted(set(old or {}) | set(new or {})):
+            old_value, new_value = (old or {}).get(name), (new or {}).get(name)
+            if old_value != new_value:
+                yield key, name, old_value, new_value
 
 
 def describe(value):
@@ -84,8 +96,6 @@ def read_registry(output):
             key = text(fields[1]).lower()
             registry.keys.setdefault(key, {})[text(fields[2]).lower()] = (
                 int(fields[3]), bytes.fromhex(fields[4]))
-        elif fields[0] == "missing":
-            registry.missing.add(text(fields[1]).lower())
     return registry
 
 

@@ -3,7 +3,7 @@
 import hashlib
 import os
 
-from wine.probe import REG_BINARY, REG_DWORD, REG_SZ
+from wine.probe import REG_BINARY, REG_DWORD, REG_SZ, changed_entries
 
 _TYPE_NAMES = {REG_SZ: "REG_SZ", REG_BINARY: "REG_BINARY", REG_DWORD: "REG_DWORD"}
 
@@ -48,18 +48,14 @@ def registry_changes(before, after, spelled=None):
     """[(where, before, after)] for every key and value that differs."""
     spelled = spelled or {}
     rows = []
-    for key in sorted(set(before.keys) | set(after.keys)):
-        old, new = before.keys.get(key), after.keys.get(key)
+    for key, name, old, new in changed_entries(before, after):
         shown_key = spelled.get(key, key)
-        if old is None or new is None:
+        if name is None:
             rows.append((shown_key, "(no key)" if old is None else "(key)",
                          "(no key)" if new is None else "(key)"))
-        for name in sorted(set(old or {}) | set(new or {})):
-            old_value = (old or {}).get(name)
-            new_value = (new or {}).get(name)
-            if old_value != new_value:
-                rows.append(("%s [%s]" % (shown_key, spelled.get(name, name)),
-                             describe(old_value), describe(new_value)))
+        else:
+            rows.append(("%s [%s]" % (shown_key, spelled.get(name, name)),
+                         describe(old), describe(new)))
     return rows
 
 

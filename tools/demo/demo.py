@@ -22,18 +22,16 @@ sys.path.insert(0, os.path.join(ROOT, "tests"))  # the Wine harness
 sys.dont_write_bytecode = True
 
 from wine import emulation, machine_state, probe  # noqa: E402
+from wine.build_folders import DEMO, E2E_CACHE, MINGW  # noqa: E402
 from wine.display import VirtualDisplay  # noqa: E402
 from wine.prefix import PristinePrefix, WineDoesNotStart  # noqa: E402
 from wine.session import DIALOG, Session  # noqa: E402
 from wine.tools import Tools  # noqa: E402
-from wine.waiting import set_slowdown  # noqa: E402
 
 import change_table  # noqa: E402
 
-BUILD = os.path.join(ROOT, "build")
-DEMO_DIR = os.path.join(BUILD, "demo")
 # Under build/, beside the e2e cache: the prefix hard-links the cache's files.
-MACHINE_DIR = os.path.join(DEMO_DIR, "machine")
+MACHINE_DIR = os.path.join(DEMO, "machine")
 # Our own programs in the prefix, not part of the machine being shown.
 TOOL_FOLDERS = {"e2e"}
 # How long the user may take to answer.
@@ -63,8 +61,8 @@ class DemoRig:
 
     def __init__(self, tools):
         self.tools = tools
-        self.pristine = PristinePrefix(os.path.join(BUILD, "e2e-cache"), tools)
-        self.artifacts = DEMO_DIR
+        self.pristine = PristinePrefix(E2E_CACHE, tools)
+        self.artifacts = DEMO
 
 
 def step(text):
@@ -119,30 +117,25 @@ def report(session, registry_before, files_before):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build-dir", default=os.path.join(BUILD, "mingw"))
+    parser.add_argument("--build-dir", default=MINGW)
     args = parser.parse_args()
 
     tools = Tools(args.build_dir)
     missing = tools.missing()
     if missing:
         raise DemoFailed("not built: %s (build the mingw preset first)" % ", ".join(missing))
-    reason = emulation.reason_to_emulate()
-    if reason:
-        step("%s: Wine runs under QEMU's user-mode emulation of the i386, a few times slower"
-             % reason)
-        try:
-            emulation.run_again_emulated()
-        except emulation.CannotEmulate as error:
-            raise DemoFailed("the emulated i386 cannot start (%s)" % error)
-    if emulation.active():
-        set_slowdown(emulation.SLOWDOWN)
+    cannot_emulate = emulation.emulate_where_needed(lambda reason: step(
+        "%s: Wine runs under QEMU's user-mode emulation of the i386, a few times slower"
+        % reason))
+    if cannot_emulate:
+        raise DemoFailed(cannot_emulate)
     rig = DemoRig(tools)
     if not rig.pristine.ready():
         step("creating the first Wine prefix with wineboot (a minute or two, once per Wine "
              "version)")
     rig.pristine.ensure()
 
-    shutil.rmtree(DEMO_DIR, ignore_errors=True)
+    shutil.rmtree(DEMO, ignore_errors=True)
     os.makedirs(MACHINE_DIR)
     user_display = os.environ.get("DISPLAY")
     display = UserDisplay(user_display) if user_display else VirtualDisplay()

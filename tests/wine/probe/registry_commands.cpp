@@ -130,7 +130,6 @@ bool DeleteKeyTree(const std::string& keyPath) {
 void DumpKeyTree(const std::string& keyPath, std::FILE* out) {
     HKEY key;
     if (!OpenKey(keyPath, KEY_READ, &key)) {
-        std::fprintf(out, "missing\t%s\n", Escape(keyPath).c_str());
         return;
     }
     DumpTree(key, keyPath, out);

@@ -10,5 +10,5 @@ bool SetValue(const std::string& keyPath, const std::string& name, unsigned long
               const std::string& bytes);
 // Deletes the key with all its subkeys; a missing key is no error.
 bool DeleteKeyTree(const std::string& keyPath);
-// Writes every key and value under keyPath, or a "missing" line.
+// Writes every key and value under keyPath; nothing for a missing key.
 void DumpKeyTree(const std::string& keyPath, std::FILE* out);
