@@ -8,12 +8,18 @@ import subprocess
 import tempfile
 import time
 
+from .waiting import scaled, wait_until
+
 SCREEN_WIDTH = 1024
 SCREEN_HEIGHT = 768
 # Deliberately off-centre, so centring in the work area differs from centring
 # on the screen: left, top, width, height.
 WORK_AREA = (48, 24, 896, 704)
 START_TIMEOUT = 30
+# A window still painting (Wine under the emulation pauses mid-paint) changes
+# between two shots this far apart.
+SETTLE_INTERVAL = 0.25
+SETTLE_TIMEOUT = 15
 
 
 class VirtualDisplay:
@@ -114,9 +120,24 @@ class VirtualDisplay:
             self._log = None
 
     def screenshot(self, rect, path):
-        """Saves the screen rectangle (left, top, right, bottom) as a PNG."""
+        """Saves the screen rectangle (left, top, right, bottom) as a PNG once
+        two shots in a row agree, so that a window is taken painted in full."""
+        shots = []
+
+        def settled():
+            shots[:] = shots[-1:] + [self._shot(rect)]
+            return len(shots) == 2 and shots[0] == shots[1]
+        if not wait_until(settled, SETTLE_TIMEOUT, scaled(SETTLE_INTERVAL)):
+            raise RuntimeError("the screen at %s still changed after %d s"
+                               % (rect, scaled(SETTLE_TIMEOUT)))
+        with open(path, "wb") as f:
+            f.write(shots[1])
+
+    def _shot(self, rect):
+        """The rectangle as PNG bytes: stripped of ImageMagick's dates, the
+        same pixels give the same bytes."""
         left, top, right, bottom = rect
-        subprocess.run(
+        return subprocess.run(
             [
                 "import",
                 "-display",
@@ -126,9 +147,10 @@ class VirtualDisplay:
                 "-crop",
                 "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
                 "+repage",
-                path,
+                "-strip",
+                "png:-",
             ],
             check=True,
-            stdout=subprocess.DEVNULL,
+            stdout=subprocess.PIPE,
             stderr=subprocess.DEVNULL,
-        )
+        ).stdout
