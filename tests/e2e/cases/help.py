@@ -66,8 +66,9 @@ def real_help_topics(session, checks):
     lines = wait_topic(session, checks, CONFIRMATION_TOPIC)
     text = "\n".join(lines)
     for words in ("in this order", "restarts at once", "standard IDE driver",
-                  "type the path of the Windows 95 files", "Escape", "does not come back",
-                  "Write-protect the uninstall disk", "may stay in drive A: during the restart",
+                  "type the path of the Windows 95 files", "Escape",
+                  "does not start with the driver installed",
+                  "does not start after the uninstall", "Write-protect the uninstall disk", "may stay in drive A: during the restart",
                   "restart it from the Start menu"):
         checks.true(words.lower() in text.lower(), "confirmation topic lacks %r" % words)
     viewer, _, _, _ = session.window(HELP_VIEWER)
