@@ -1,5 +1,6 @@
 // The whole run: the order of its effects, and what it does when any one of
 // its platform calls fails.
+#include "restoration_table_file.h"
 #include "uninstall.h"
 #include "uninstall_machine.h"
 #include "uninstall_rules.h"
@@ -49,26 +50,31 @@ const emulated::Bytes kOldSource = Text("D:\\WIN95\\");
 
 // A clean run's calls, step by step. The redirection opens two keys, queries
 // the source, deletes the 26 entries, writes 4 values and closes its keys; the
-// table opens, edits (29 edits) and closes each of its 10 key groups; the INF
-// removal reads the Windows directory and deletes one file; one restart request.
+// table opens, edits and closes each of its key groups; the INF removal reads
+// the Windows directory and deletes one file; one restart request.
 const std::size_t kRedirectCalls = 2 + 1 + 26 + 4 + rules::RedirectionClosedKeys().size();
-constexpr std::size_t kRestoreCalls = 10 + 29 + 10;
 constexpr std::size_t kRemoveInfCalls = 2;
-const std::size_t kRunCalls = kRedirectCalls + kRestoreCalls + kRemoveInfCalls + 1;
 
 class RunUninstallTest : public ::testing::Test {
   protected:
-    void SetUp() override { machine::InstallDriver(kOldSource); }
+    void SetUp() override {
+        table_ = table::Read(RESTORATION_TABLE_FILE);
+        ASSERT_TRUE(table_.error.empty()) << table_.error;
+        machine::InstallDriver(kOldSource);
+    }
+
+    std::size_t RestoreCalls() const { return 2 * table_.keys.size() + table_.rows.size(); }
+    std::size_t RunCalls() const { return kRedirectCalls + RestoreCalls() + kRemoveInfCalls + 1; }
+
+    table::Contents table_;
 };
 
 TEST_F(RunUninstallTest, EverythingInPlaceAfterAFullRun) {
     RunUninstall();
     EXPECT_EQ(emulated::GetValue(HKEY_USERS, kHistoryKey, "b")->data, kOldSource);
     EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, kSetupKey, "SourcePath")->data, Text("A:\\"));
-    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE,
-                                 "System\\CurrentControlSet\\Services\\Class\\hdc\\0001", "InfPath")
-                  ->data,
-              Text("MSHDC.INF"));
+    const table::Row& first = table_.rows.front();
+    EXPECT_EQ(emulated::GetValue(HKEY_LOCAL_MACHINE, first.key, first.name)->data, first.data);
     EXPECT_FALSE(emulated::FileExists(kInfPath));
     EXPECT_EQ(emulated::RestartRequests(), (std::vector<std::pair<UINT, DWORD>>{{EWX_REBOOT, 0}}));
     EXPECT_EQ(emulated::OpenHandleCount(), 0u);
@@ -88,18 +94,18 @@ TEST_F(RunUninstallTest, EffectsComeInTheFixedOrder) {
         return static_cast<std::size_t>(std::count(steps.begin(), steps.end(), step));
     };
     EXPECT_EQ(count(kRedirect), kRedirectCalls);
-    EXPECT_EQ(count(kRestore), kRestoreCalls);
+    EXPECT_EQ(count(kRestore), RestoreCalls());
     EXPECT_EQ(count(kRemoveInf), kRemoveInfCalls);
 }
 
 TEST_F(RunUninstallTest, LaterStepsRunWhateverEarlierOnesMet) {
     emulated::RemoveKey(HKEY_LOCAL_MACHINE, kSetupKey);
-    emulated::RemoveKey(HKEY_LOCAL_MACHINE,
-                        "System\\CurrentControlSet\\Services\\Class\\hdc\\0001");
+    emulated::RemoveKey(HKEY_LOCAL_MACHINE, table_.keys.front());
     RunUninstall();
     EXPECT_EQ(emulated::GetValue(HKEY_USERS, kHistoryKey, "b")->data, Text("\\\\SERVER\\WIN95"));
-    EXPECT_FALSE(emulated::GetValue(
-        HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\hdc\\0002", "InfPath"));
+    for (const table::Row& row : table_.rows) {
+        EXPECT_FALSE(emulated::GetValue(HKEY_LOCAL_MACHINE, row.key, row.name)) << row.name;
+    }
     EXPECT_FALSE(emulated::FileExists(kInfPath));
     EXPECT_EQ(emulated::RestartRequests().size(), 1u);
     EXPECT_EQ(Steps(emulated::Journal()),
@@ -119,7 +125,7 @@ bool StopsItsStep(Op op) {
 TEST_F(RunUninstallTest, AnyFailedCallLeavesTheRestOfTheRunInOrder) {
     RunUninstall();
     const std::vector<Call> clean = emulated::Journal();
-    ASSERT_EQ(clean.size(), kRunCalls);
+    ASSERT_EQ(clean.size(), RunCalls());
     const LONG errors[] = {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE,
                            ERROR_MORE_DATA};
     for (std::size_t failed = 0; failed < clean.size(); ++failed) {

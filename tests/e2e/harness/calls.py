@@ -2,9 +2,9 @@
 back before it, and a matcher against the relay trace."""
 
 from wine import relay
-from wine.machine_state import HISTORY, SETUP, TABLE_KEYS
+from wine.machine_state import HISTORY, SETUP
 
-from .expectations import HISTORY_ENTRY_NAMES, RESTORATION_TABLE
+from .expectations import HISTORY_ENTRY_NAMES, RESTORATION_TABLE, TABLE_GROUPS
 
 HKEY_LOCAL_MACHINE = 0x80000002
 HKEY_USERS = 0x80000003
@@ -88,7 +88,7 @@ def _redirect(source):
 
 def _table(before):
     calls = []
-    for key in TABLE_KEYS:
+    for key in TABLE_GROUPS:
         calls.append(open_key(key))
         if before.values(key) is None:
             return calls
