@@ -32,7 +32,8 @@ def _difference(ours, theirs):
     if result.returncode not in (0, 1):
         raise RuntimeError("compare exited %d: %s" % (result.returncode, result.stderr))
     pixels = int(float(result.stderr.split()[0]))
-    return "%d pixels differ from this run's" % pixels if pixels else None
+    return pixels and "%d pixel%s from this run's" % (
+        pixels, " differs" if pixels == 1 else "s differ") or None
 
 
 def _names(artifacts):
