@@ -1,131 +1,81 @@
 #include "restoration_table_file.h"
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 namespace table {
 namespace {
 
 const char* const kHeader = "key\tedit\tname\ttype\tdata\tbytes";
-const std::string kHexMarker = "hex:";
-constexpr std::size_t kColumns = 6;
+const std::string kHex = "hex:";
 
 std::vector<std::string> Columns(const std::string& line) {
-    std::vector<std::string> columns(1);
-    for (char c : line) {
-        if (c == '\t') {
-            columns.emplace_back();
-        } else {
-            columns.back() += c;
-        }
+    std::vector<std::string> columns;
+    std::istringstream in(line + "\t"); // so that an empty last column counts
+    for (std::string column; std::getline(in, column, '\t');) {
+        columns.push_back(column);
     }
     return columns;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-// The data column's bytes, a text's zero added; an empty result means sound.
-std::string ParseData(const std::string& column, DWORD type, emulated::Bytes& data) {
-    if (column.compare(0, kHexMarker.size(), kHexMarker) == 0) {
-        const std::string digits = column.substr(kHexMarker.size());
-        if (digits.size() % 2 != 0) {
-            return "hex data \"" + digits + "\" has an odd number of digits";
+// The bytes a set writes, a text's zero included; false when the data does not read.
+bool Data(const std::string& column, DWORD type, emulated::Bytes& data) {
+    if (column.compare(0, kHex.size(), kHex) == 0) {
+        const std::string digits = column.substr(kHex.size());
+        if (digits.size() % 2 != 0 ||
+            digits.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos) {
+            return false;
         }
         for (std::size_t i = 0; i < digits.size(); i += 2) {
-            const int high = HexDigit(digits[i]);
-            const int low = HexDigit(digits[i + 1]);
-            if (high < 0 || low < 0) {
-                return "hex data \"" + digits + "\" holds a character that is no hex digit";
-            }
-            data.push_back(static_cast<BYTE>(high * 16 + low));
+            data.push_back(static_cast<BYTE>(std::stoi(digits.substr(i, 2), nullptr, 16)));
         }
-    } else if (type == REG_BINARY) {
-        return "REG_BINARY data must be written as hex: and its bytes";
+    } else if (type == REG_BINARY || std::any_of(column.begin(), column.end(),
+                                                 [](char c) { return c < ' ' || c > '~'; })) {
+        return false; // binary data and texts beyond printable ASCII are written as hex
     } else {
-        for (char c : column) {
-            if (c < ' ' || c > '~') {
-                return "plain text holds a character that is not printable ASCII (write it as "
-                       "hex:)";
-            }
-            data.push_back(static_cast<BYTE>(c));
-        }
+        data.assign(column.begin(), column.end());
     }
     if (type == REG_SZ) {
         data.push_back(0);
     }
-    return "";
+    return true;
 }
 
-std::string ParseCount(const std::string& column, DWORD& bytes) {
-    if (column.empty() || column.size() > 9 ||
-        column.find_first_not_of("0123456789") != std::string::npos) {
-        return "byte count \"" + column + "\" is not a number";
-    }
-    bytes = 0;
-    for (char c : column) {
-        bytes = bytes * 10 + static_cast<DWORD>(c - '0');
-    }
-    return "";
-}
-
-// One edit's line; an empty result means sound.
+// What is wrong with one edit's line, or "" when it reads.
 std::string ParseRow(const std::vector<std::string>& columns, Row& row) {
+    if (columns.size() != 6) {
+        return std::to_string(columns.size()) + " columns instead of 6 (separated by tabs)";
+    }
     row.key = columns[0];
     row.name = columns[2];
-    if (row.key.empty() || row.name.empty()) {
-        return "key and value name must not be empty";
-    }
-    const std::string& edit = columns[1];
     const std::string& type = columns[3];
-    if (edit == "delete") {
+    if (columns[1] == "delete") {
         row.deletes = true;
-        if (!type.empty() || !columns[4].empty() || !columns[5].empty()) {
-            return "a delete leaves type, data and bytes empty";
-        }
-        return "";
+        return type.empty() && columns[4].empty() && columns[5].empty()
+                   ? ""
+                   : "a delete leaves type, data and bytes empty";
     }
-    if (edit != "set") {
-        return "edit \"" + edit + "\" is neither set nor delete";
+    if (columns[1] != "set") {
+        return "edit \"" + columns[1] + "\" is neither set nor delete";
     }
-    if (type == "REG_SZ") {
-        row.type = REG_SZ;
-    } else if (type == "REG_BINARY") {
-        row.type = REG_BINARY;
-    } else {
+    if (type != "REG_SZ" && type != "REG_BINARY") {
         return "type \"" + type + "\" is neither REG_SZ nor REG_BINARY";
     }
-    std::string error = ParseData(columns[4], row.type, row.data);
-    if (error.empty()) {
-        error = ParseCount(columns[5], row.bytes);
+    row.type = type == "REG_SZ" ? REG_SZ : REG_BINARY;
+    if (!Data(columns[4], row.type, row.data)) {
+        return "data \"" + columns[4] +
+               "\" is neither printable ASCII text nor hex: and digit pairs";
     }
-    if (error.empty() && row.bytes != row.data.size()) {
-        error = "byte count " + columns[5] + ", but the data is " +
-                std::to_string(row.data.size()) + " bytes";
+    if (columns[5].empty() || columns[5].size() > 9 ||
+        columns[5].find_first_not_of("0123456789") != std::string::npos) {
+        return "byte count \"" + columns[5] + "\" is not a number";
     }
-    return error;
-}
-
-// Rows of one key follow each other, so each key is one group.
-std::string PlaceInGroup(Contents& contents, Row& row) {
-    if (contents.keys.empty() || contents.keys.back() != row.key) {
-        for (const std::string& key : contents.keys) {
-            if (key == row.key) {
-                return "key \"" + row.key + "\" comes back after other keys' edits";
-            }
-        }
-        contents.keys.push_back(row.key);
+    row.bytes = static_cast<DWORD>(std::stoul(columns[5]));
+    if (row.bytes != row.data.size()) {
+        return "byte count " + columns[5] + ", but the data is " + std::to_string(row.data.size()) +
+               " bytes";
     }
-    row.group = contents.keys.size() - 1;
     return "";
 }
 
@@ -145,25 +95,21 @@ Contents Read(const std::string& path) {
             continue;
         }
         std::string error;
+        Row row;
         if (!headerSeen) {
             headerSeen = line == kHeader;
-            if (!headerSeen) {
-                error = "the header must name the columns key, edit, name, type, data and bytes, "
-                        "separated by tabs";
+            error = headerSeen ? "" : "the first line that is no comment must be the header";
+        } else if ((error = ParseRow(Columns(line), row)).empty()) {
+            // A key's edits are consecutive: each key is one group.
+            if (contents.keys.empty() || contents.keys.back() != row.key) {
+                if (std::find(contents.keys.begin(), contents.keys.end(), row.key) !=
+                    contents.keys.end()) {
+                    error = "key \"" + row.key + "\" comes back after other keys' edits";
+                }
+                contents.keys.push_back(row.key);
             }
-        } else {
-            const std::vector<std::string> columns = Columns(line);
-            Row row;
-            if (columns.size() != kColumns) {
-                error = std::to_string(columns.size()) + " columns instead of " +
-                        std::to_string(kColumns) + " (separated by tabs)";
-            } else {
-                error = ParseRow(columns, row);
-            }
-            if (error.empty()) {
-                error = PlaceInGroup(contents, row);
-                contents.rows.push_back(row);
-            }
+            row.group = contents.keys.size() - 1;
+            contents.rows.push_back(row);
         }
         if (!error.empty()) {
             contents.error = path + " line " + std::to_string(number) + ": " + error;
