@@ -5,7 +5,7 @@ import os
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build")
 MINGW = os.path.join(BUILD, "mingw")
-# The pristine prefix, one per Wine version, for all three.
+# The pristine prefix, of the Wine installed, for all three.
 E2E_CACHE = os.path.join(BUILD, "e2e-cache")
 # The runs' prefixes, on the cache's file system: they hard-link the cache's files.
 E2E_WORK = os.path.join(BUILD, "e2e-work")

@@ -8,10 +8,9 @@ import shutil
 import struct
 import subprocess
 
+from wine.build_folders import ROOT
 from wine.prefix import wine_version
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
-    os.path.abspath(__file__)))))
 DOCS = os.path.join(ROOT, "docs")
 VERSION_FILE = os.path.join(DOCS, "pictures-wine-version.txt")
 REFRESH_COMMAND = "tests/e2e/run --refresh-pictures"
