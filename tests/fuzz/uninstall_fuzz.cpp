@@ -67,12 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (const emulated::Call& call : journal) {
         if (call.op == emulated::Op::RegSetValueExA && call.name == "b") {
             Check(call.data == source && call.bytes == source.size() &&
-                      source.size() <= kPathBufferBytes,
+                      source.size() <= rules::kLongestSource,
                   "the history entry is not the source as read");
         }
         if (call.op == emulated::Op::DeleteFileA) {
             Check(call.name == rules::DriverInfPath(directory) &&
-                      call.name.size() <= rules::kLongestPath,
+                      call.name.size() <= rules::kLongestInfPath,
                   "a path other than the whole INF path was deleted");
         }
     }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "emulated_machine.h"
-#include "step_helpers.h"
 
 #include <cstddef>
 #include <string>
@@ -21,8 +20,13 @@ bool OnDriveA(const emulated::Bytes& source);
 // joined with a backslash unless the directory is exactly "C:\".
 std::string DriverInfPath(const std::string& windowsDirectory);
 
-// The most characters a path may have in the program's path buffers.
-constexpr std::size_t kLongestPath = kPathBufferBytes - 1;
+// The program's texts live in 80-byte buffers: the source path queried is at
+// most 80 bytes, and the INF path deleted at most 79 characters and its zero.
+// That leaves 64 characters for the Windows directory (79 less "\Inf\" and
+// "Quelda.INF"). Written out here, so that a change of the buffers shows.
+constexpr std::size_t kLongestSource = 80;
+constexpr std::size_t kLongestInfPath = 79;
+constexpr std::size_t kLongestWindowsDirectory = 64;
 
 // The redirection closes each key it opened before it returns, the history
 // key first. Nothing requires it (nothing later uses the keys): it is our

@@ -61,7 +61,8 @@ Bytes Kept(const Bytes& source, bool windows95) {
     }
     const emulated::RegistrySnapshot before = emulated::Registry();
     const int result = RedirectInstallSource();
-    const bool redirect = !source.empty() && source.size() <= 80 && !rules::OnDriveA(source);
+    const bool redirect =
+        !source.empty() && source.size() <= rules::kLongestSource && !rules::OnDriveA(source);
     emulated::RegistrySnapshot expected = before;
     if (redirect) {
         std::map<std::string, emulated::Value>& history =
@@ -130,7 +131,7 @@ TEST(InputPropertyTest, WindowsDirectoriesOfEachLengthUpTo300DeleteOnlyAFullPath
                     deleted.push_back(call.name);
                 }
             }
-            if (length > 0 && inf.size() <= rules::kLongestPath) {
+            if (length > 0 && length <= rules::kLongestWindowsDirectory) {
                 EXPECT_EQ(deleted, std::vector<std::string>{inf});
                 EXPECT_FALSE(emulated::FileExists(inf));
             } else {
