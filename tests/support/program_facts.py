@@ -13,9 +13,12 @@ DS_MODALFRAME, DS_SETFONT = 0x80, 0x40
 BS_PUSHBUTTON, BS_DEFPUSHBUTTON, SS_LEFT, SS_ICON = 0x0, 0x1, 0x0, 0x3
 WS_EX_APPWINDOW = 0x00040000
 
+# Major, minor, patch, build: the version block's, copied here on purpose too.
+VERSION = (1, 0, 0, 1)
+
 # A control of a dialog template: its window class, its id (None: no id of its
-# own), its text (a number: that icon resource; None: any one line), its place
-# and size in dialog units, and every style bit the template gives it.
+# own), its text (a number: that icon resource), its place and size in dialog
+# units, and every style bit the template gives it.
 Control = namedtuple("Control", "class_name id text x y width height style")
 # A dialog template: its resource number, caption, window style and extended
 # style, rectangle in dialog units, font as the template spells it (point size,
@@ -45,7 +48,7 @@ ABOUT_BOX = Dialog(
     template=100, caption=ABOUT_CAPTION, style=DIALOG_FRAME, ex_style=0,
     rect=(0, 0, 217, 55), font=(8, "MS Sans Serif"), help_id=None, controls=[
         Control("Static", None, 128, 11, 17, 20, 20, CHILD | SS_ICON),
-        Control("Static", None, None, 41, 25, 119, 8, TEXT),  # the notice
+        Control("Static", None, "Uninstall Version %d.%d.%d.%d" % VERSION, 41, 25, 119, 8, TEXT),
         Control("Button", 1, "OK", 178, 7, 32, 14,
                 CHILD | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON),
         Control("Static", None, "Quelda PCI IDE Controller", 41, 13, 124, 8, TEXT),
@@ -61,6 +64,3 @@ ABOUT_ENTRY_COMMAND = 16
 HELP_BASE = 0x20000
 CONFIRMATION_TOPIC = "Uninstalling the Tarvix-II driver"
 ABOUT_TOPIC = "About the uninstall program"
-
-# Major, minor, patch, build: the version block's, copied here on purpose too.
-VERSION = (1, 0, 0, 1)
