@@ -3,11 +3,13 @@
 holding the given files and README.TXT, the readme source (UTF-8) as Big5 text
 with CRLF line ends.
 
-    floppy/make_floppy.py IMAGE BOOT_SECTOR README_SOURCE README_OUT FILE...
+    make_floppy.py MKFS_FAT MCOPY FILE_TIME IMAGE BOOT_SECTOR README_SOURCE README_OUT FILE...
 
-BOOT_SECTOR is the assembled 512-byte sector; mkfs.fat's BPB stays in it.
-Two runs give the same bytes: the volume id and every time stamp are fixed.
-Needs mkfs.fat (dosfstools) and mcopy (mtools)."""
+MKFS_FAT and MCOPY are the tools (dosfstools', mtools') that the build found.
+FILE_TIME, in seconds since 1970, is every file's time on the disk (FAT keeps
+local time: the image is made in UTC). BOOT_SECTOR is the assembled 512-byte
+sector; mkfs.fat's BPB stays in it. Two runs give the same bytes: the volume
+id and every time stamp are fixed."""
 
 import os
 import shutil
@@ -15,13 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-# Debian keeps it in /sbin, which a user's PATH lacks.
-MKFS_FAT = shutil.which("mkfs.fat", path=os.environ.get("PATH", "") + ":/sbin:/usr/sbin") or \
-    "mkfs.fat"
-
 LABEL = "TARVIX-II"
-# Every file on the disk carries this time (local time on FAT, so in UTC here).
-FILE_TIME = "1997-10-01 12:00:00"
 FLOPPY_KIB = 1440
 SECTOR_BYTES = 512
 # mkfs.fat's BPB and extended BPB, from the bytes-a-sector field to the file
@@ -60,8 +56,10 @@ def lay_boot_sector(image, ours):
         f.write(sector)
 
 
-def make_image(image, boot_sector, files):
-    """A fresh image holding `files` (paths whose base names are 8.3 and upper case)."""
+def make_image(tools, file_time, image, boot_sector, files):
+    """A fresh image holding `files` (paths whose base names are 8.3 and upper case),
+    made with `tools` (mkfs.fat, mcopy), each file dated `file_time`."""
+    mkfs_fat, mcopy = tools
     ours = read_boot_sector(boot_sector)
     env = dict(os.environ, TZ="UTC", MTOOLS_SKIP_CHECK="1")
     partial = image + ".partial"
@@ -69,7 +67,7 @@ def make_image(image, boot_sector, files):
         os.remove(partial)
     # --invariant: a fixed volume id (1234-ABCD) and label time instead of
     # random and current ones.
-    subprocess.run([MKFS_FAT, "-C", "-F", "12", "-n", LABEL, "--invariant",
+    subprocess.run([mkfs_fat, "-C", "-F", "12", "-n", LABEL, "--invariant",
                     partial, str(FLOPPY_KIB)], check=True, env=env, stdout=subprocess.DEVNULL)
     lay_boot_sector(partial, ours)
     with tempfile.TemporaryDirectory() as staging:
@@ -80,23 +78,23 @@ def make_image(image, boot_sector, files):
                 raise ValueError("not an upper-case 8.3 name: %s" % name)
             staged = os.path.join(staging, name)
             shutil.copyfile(path, staged)
-            subprocess.run(["touch", "-d", FILE_TIME, staged], check=True, env=env)
+            os.utime(staged, (file_time, file_time))
             # -m keeps the staged file's time.
-            subprocess.run(["mcopy", "-m", "-i", partial, staged, "::/" + name], check=True,
+            subprocess.run([mcopy, "-m", "-i", partial, staged, "::/" + name], check=True,
                            env=env)
     os.replace(partial, image)
 
 
 def main(argv):
-    if len(argv) < 5:
+    if len(argv) < 8 or not argv[3].isdigit():
         print(__doc__.strip().splitlines()[4].strip(), file=sys.stderr)
         return 2
-    image, boot_sector, readme_source, readme_out, files = argv[1], argv[2], argv[3], argv[4], \
-        argv[5:]
+    mkfs_fat, mcopy, file_time, image, boot_sector, readme_source, readme_out = argv[1:8]
     try:
         with open(readme_out, "wb") as f:
             f.write(readme_text(readme_source))
-        make_image(image, boot_sector, [readme_out] + files)
+        make_image((mkfs_fat, mcopy), int(file_time), image, boot_sector,
+                   [readme_out] + argv[8:])
     except ValueError as error:
         print("make_floppy: %s" % error, file=sys.stderr)
         return 1

@@ -4,7 +4,10 @@
 as ctest would with the copy in place of the file, and wants it to fail with a
 line that holds the row's piece of text.
 
-Usage: mutants.py CTEST BUILD_DIR OBJDUMP
+Usage: mutants.py CTEST BUILD_DIR OBJDUMP MKFS_FAT TIME_LIMIT
+
+OBJDUMP and MKFS_FAT are the tools the build found; TIME_LIMIT is the test's
+own limit in seconds, which must leave every check its time.
 """
 import json
 import os
@@ -14,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from collections import namedtuple
 
 # The PE reader is shared with the Wine harness; the help file's directory
 # reader is the map step's (help/). ctest puts both on the path.
@@ -26,7 +30,10 @@ from support.program_facts import ABOUT_TOPIC, CONFIRMATION_TOPIC
 
 # A check that has not failed by then hangs on the mutant.
 CHECK_TIME_LIMIT = 20
-MKFS_FAT = shutil.which("mkfs.fat", path=os.environ.get("PATH", "") + ":/sbin:/usr/sbin")
+# Before the first check: Python's start and ctest's listing of the tests.
+START_UP_SECONDS = 20
+
+Tools = namedtuple("Tools", "objdump mkfs_fat")
 
 
 def in_place_of_first_call(code):
@@ -39,7 +46,7 @@ def in_place_of_first_call(code):
         section = next(s for s in image.sections if s.executable and s.size)
         start = image.image_base + section.rva
         address = next(a for a, length, mnemonic, _, _ in instructions(
-            copy.objdump, copy.path, start, start + section.size)
+            copy.tools.objdump, copy.path, start, start + section.size)
                        if mnemonic == "call" and length == 5)
         at = section.offset + address - start
         copy.data[at:at + 5] = code.ljust(5, b"\x90")
@@ -116,7 +123,7 @@ def floppy_with_mkfs_boot_sector(copy):
     """mkfs.fat's own boot code, jump and OEM name around the image's BPB."""
     with tempfile.TemporaryDirectory() as folder:
         image = os.path.join(folder, "plain.img")
-        subprocess.run([MKFS_FAT, "-C", "--invariant", image, "1440"], check=True,
+        subprocess.run([copy.tools.mkfs_fat, "-C", "--invariant", image, "1440"], check=True,
                        stdout=subprocess.DEVNULL)
         with open(image, "rb") as f:
             plain = f.read(512)
@@ -224,12 +231,12 @@ MUTANTS = [
 class Copy:
     """The changed copy of one file, under its own name in a scratch folder."""
 
-    def __init__(self, original, folder, objdump):
+    def __init__(self, original, folder, tools):
         self.path = os.path.join(folder, os.path.basename(original))
         shutil.copyfile(original, self.path)
         with open(self.path, "rb") as f:
             self.data = bytearray(f.read())
-        self.objdump = objdump
+        self.tools = tools
 
     def save(self):
         with open(self.path, "wb") as f:
@@ -246,7 +253,7 @@ def ctest_commands(ctest, build_dir):
         build_dir)) for test in listing["tests"]}
 
 
-def try_mutant(mutant, commands, objdump):
+def try_mutant(mutant, commands, tools):
     """(caught, what the check said about it); {version} in its piece of text is
     the program's version."""
     _, file_name, change, check, piece = mutant
@@ -258,7 +265,7 @@ def try_mutant(mutant, commands, objdump):
         return False, "%s takes no single %s" % (check, file_name)
     original, = originals
     with tempfile.TemporaryDirectory() as folder:
-        copy = Copy(original, folder, objdump)
+        copy = Copy(original, folder, tools)
         try:
             piece = piece.format(version=VERSION_TEXT, **(change(copy) or {}))
         except (ValueError, StopIteration) as error:
@@ -281,14 +288,19 @@ def try_mutant(mutant, commands, objdump):
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit(__doc__.strip().splitlines()[-1])
-    ctest, build_dir, objdump = sys.argv[1:]
+    if len(sys.argv) != 6 or not sys.argv[5].isdigit():
+        sys.exit(next(line for line in __doc__.splitlines() if line.startswith("Usage:")))
+    ctest, build_dir, objdump, mkfs_fat, time_limit = sys.argv[1:]
+    needed = START_UP_SECONDS + len(MUTANTS) * CHECK_TIME_LIMIT
+    if needed > int(time_limit):
+        sys.exit("%d checks of up to %d s, after %d s of start-up, need %d s: more than the "
+                 "test's limit of %s s" % (len(MUTANTS), CHECK_TIME_LIMIT, START_UP_SECONDS,
+                                           needed, time_limit))
     commands = ctest_commands(ctest, build_dir)
     survivors = 0
     for mutant in MUTANTS:
         started = time.monotonic()
-        caught, said = try_mutant(mutant, commands, objdump)
+        caught, said = try_mutant(mutant, commands, Tools(objdump, mkfs_fat))
         survivors += not caught
         print("%s %s (%.1f s): %s" % ("caught " if caught else "SURVIVED", mutant[0],
                                       time.monotonic() - started, said))

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Checks the uninstall floppy image against the build's own files.
 
-    check_floppy.py IMAGE MAKE_FLOPPY BOOT_SECTOR README_SOURCE README.TXT FILE...
+    check_floppy.py IMAGE BOOT_SECTOR README_SOURCE README.TXT FILE... -- MAKE_FLOPPY...
+
+MAKE_FLOPPY is the maker's command as the build runs it, with its tools and
+file time; the image, the boot sector, the readme and the files follow it.
 
 Checks the boot sector's frame and BPB (a standard 1.44 MB FAT12 disk), the
 label, the upper-case 8.3 names and the date of each file in the root
@@ -15,6 +18,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from support.program_facts import DISK_FILE_TIME
 
 FLOPPY_BYTES = 1474560
 OEM_NAME = b"MSWIN4.1"
@@ -37,7 +42,7 @@ BPB = [
 ROOT_START = (1 + 2 * 9) * 512
 ROOT_ENTRIES = 224
 ATTR_LONG_NAME, ATTR_VOLUME_ID = 0x0F, 0x08
-FILE_STAMP = "1997-10-01 12:00:00"  # what the maker gives every file
+FILE_STAMP = DISK_FILE_TIME.strftime("%Y-%m-%d %H:%M:%S")
 
 
 def boot_sector_faults(image):
@@ -110,8 +115,10 @@ def readme_faults(readme):
 
 
 def main(argv):
-    image_path, make_floppy, boot_sector, readme_source, readme = argv[1:6]
-    files = argv[6:]
+    if "--" not in argv:
+        sys.exit(__doc__.split("\n\n")[1].strip())
+    make_floppy = argv[argv.index("--") + 1:]
+    image_path, boot_sector, readme_source, readme, *files = argv[1:argv.index("--")]
     expected = [readme] + files
     with open(image_path, "rb") as f:
         image = f.read()
@@ -131,8 +138,8 @@ def main(argv):
         time.sleep(2)
         again = os.path.join(scratch, "again")
         os.mkdir(again)
-        subprocess.run([sys.executable, make_floppy, os.path.join(again, "SETUP.IMG"),
-                        boot_sector, readme_source, os.path.join(again, "README.TXT")] + files,
+        subprocess.run(make_floppy + [os.path.join(again, "SETUP.IMG"), boot_sector,
+                                      readme_source, os.path.join(again, "README.TXT")] + files,
                        check=True)
         with open(os.path.join(again, "SETUP.IMG"), "rb") as f:
             if f.read() != image:

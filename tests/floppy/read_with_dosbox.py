@@ -14,8 +14,10 @@ import subprocess
 import sys
 import tempfile
 
-# DOSBox's DIR dates are day-month-year: 1 October 1997, as the maker stamps them.
-FILE_DATE = "01-10-1997 12:00"
+from support.program_facts import DISK_FILE_TIME
+
+# DOSBox's DIR dates are day-month-year.
+FILE_DATE = DISK_FILE_TIME.strftime("%d-%m-%Y %H:%M")
 LISTING_LINE = re.compile(r"^(\S{1,8}) +(\S{1,3}) +([\d,]+) (\d\d-\d\d-\d{4} +\d+:\d\d)\s*$")
 TIME_LIMIT_SECONDS = 30
 

@@ -1,11 +1,13 @@
 """What the program's windows must be, for the checks of the built file and
 for the runs under Wine alike: both dialogs with their controls, the system
-menu's About entry, the help topics F1 leads to, and the version.
+menu's About entry, the help topics F1 leads to, the version, and the time of
+the floppy's files.
 
 These are the tests' own copies, written out by hand on purpose: a change to
 the product's resources, headers or help must show as a failure here."""
 
 from collections import namedtuple
+from datetime import datetime
 
 WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
 WS_CAPTION, WS_SYSMENU, WS_GROUP, WS_TABSTOP = 0x00C00000, 0x00080000, 0x00020000, 0x00010000
@@ -64,3 +66,6 @@ ABOUT_ENTRY_COMMAND = 16
 HELP_BASE = 0x20000
 CONFIRMATION_TOPIC = "Uninstalling the Tarvix-II driver"
 ABOUT_TOPIC = "About the uninstall program"
+
+# Every file on the floppy carries this time (FAT keeps local time).
+DISK_FILE_TIME = datetime(1997, 10, 1, 12, 0)
