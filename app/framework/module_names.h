@@ -17,3 +17,9 @@ using LeadBytePredicate = bool (*)(unsigned char byte);
 // Derives the names from the executable's full path, walked character by
 // character; a name that would not fit is cut at the end of its buffer.
 void DeriveModuleNames(const char* modulePath, LeadBytePredicate isLeadByte, ModuleNames& names);
+
+// Ends the path that GetModuleFileNameA wrote (length: its result) inside the
+// buffer: a path that fills it comes back without its zero.
+inline void TerminateModulePath(char (&modulePath)[kModuleNameCapacity], std::size_t length) {
+    modulePath[length < sizeof modulePath ? length : sizeof modulePath - 1] = '\0';
+}

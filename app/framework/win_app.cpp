@@ -33,7 +33,7 @@ int CWinApp::Run(HINSTANCE instance) {
     app->m_hInstance = instance;
     char modulePath[kModuleNameCapacity];
     DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
-    modulePath[length < sizeof modulePath ? length : sizeof modulePath - 1] = '\0';
+    TerminateModulePath(modulePath, length);
     DeriveModuleNames(modulePath, IsLeadByte, app->m_names);
 
     HelpKey helpKey;

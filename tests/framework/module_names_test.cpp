@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -52,6 +54,23 @@ TEST(DeriveModuleNames, ALongPathIsCutAtTheBufferAndStaysTerminated) {
     std::string help = names.helpPath;
     EXPECT_EQ(help.size(), kModuleNameCapacity - 1);
     EXPECT_EQ(help, (path + ".HLP").substr(0, kModuleNameCapacity - 1));
+}
+
+// GetModuleFileNameA's result is the length written; a path that fills the
+// buffer comes back without its zero, which must then go on the last byte.
+TEST(TerminateModulePath, EndsThePathInsideTheBuffer) {
+    for (std::size_t length : {std::size_t{0}, std::size_t{9}, kModuleNameCapacity - 1,
+                               kModuleNameCapacity, kModuleNameCapacity + 40}) {
+        SCOPED_TRACE(length);
+        struct {
+            char path[kModuleNameCapacity];
+            char after;
+        } buffer;
+        std::memset(&buffer, 'P', sizeof buffer);
+        TerminateModulePath(buffer.path, length);
+        EXPECT_EQ(std::strlen(buffer.path), std::min(length, kModuleNameCapacity - 1));
+        EXPECT_EQ(buffer.after, 'P');
+    }
 }
 
 } // namespace
