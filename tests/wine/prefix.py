@@ -11,7 +11,7 @@ from . import relay
 from .waiting import scaled, wait_until
 
 # Bumped whenever the pristine prefix's settings change, so old caches go.
-SETTINGS_REVISION = "4"
+SETTINGS_REVISION = "5"
 DLL_OVERRIDES = "mscoree,mshtml="
 # Files that Wine never writes after wineboot: hard-linked into each run's
 # prefix instead of copied (the prefix is 600 MB, nearly all of it these).

@@ -2,6 +2,7 @@
 
 import re
 from dataclasses import dataclass
+from typing import Optional
 
 # The functions the trace shows. Wine wants exact names (no wildcards), and
 # advapi32's registry functions may forward to kernelbase: both are listed.
@@ -23,6 +24,19 @@ _REGISTRY = [
     "RegCloseKey",
 ]
 REGISTRY_FUNCTIONS = frozenset(_REGISTRY)
+
+# What the program takes and must give back: (the call that takes it, the one
+# that gives it back, the position of the handle among the latter's arguments).
+# Registry keys are not here: the host tests hold their closes.
+HANDLE_PAIRS = [("GetDC", "ReleaseDC", 1), ("LocalAlloc", "LocalFree", 0),
+                ("SetWindowsHookExA", "UnhookWindowsHookEx", 0)]
+HANDLE_FUNCTIONS = frozenset(f for take, give_back, _ in HANDLE_PAIRS for f in (take, give_back))
+# Wine routes these user32 calls to win32u, where the trace names them so.
+_WIN32U_NAMES = {"NtUserGetDC": "GetDC", "NtUserReleaseDC": "ReleaseDC",
+                 "NtUserUnhookWindowsHookEx": "UnhookWindowsHookEx"}
+# kernel32's ExitProcess is ntdll's RtlExitUserProcess in Wine.
+_NTDLL_NAMES = {"RtlExitUserProcess": "ExitProcess"}
+
 TRACED_FUNCTIONS = (
     ["advapi32." + f for f in _REGISTRY]
     + ["kernelbase." + f for f in _REGISTRY]
@@ -38,10 +52,19 @@ TRACED_FUNCTIONS = (
         "user32.ExitWindowsEx",
         "user32.WinHelpA",
         "user32.MessageBoxA",
+        "kernel32.ExitProcess",
     ]
+    + ["user32." + f for f in ("GetDC", "ReleaseDC", "SetWindowsHookExA", "UnhookWindowsHookEx")]
+    + ["win32u." + f for f in _WIN32U_NAMES]
+    + [dll + "." + f for dll in ("kernel32", "kernelbase") for f in ("LocalAlloc", "LocalFree")]
+    + ["ntdll." + f for f in _NTDLL_NAMES]
 )
 
-_CALL = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:Call ([\w.]+)\.(\w+)\((.*)\) ret=([0-9a-f]{8})$")
+_CALL = re.compile(
+    r"^([0-9a-f]{4}):([0-9a-f]{4}):Call ([\w.]+)\.(\w+)\((.*)\) ret=([0-9a-f]{8})$")
+_RET = re.compile(
+    r"^([0-9a-f]{4}):([0-9a-f]{4}):Ret  ([\w.]+)\.(\w+)\(.*\) retval=([0-9a-f]{8}) "
+    r"ret=([0-9a-f]{8})$")
 _HEADER = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:")
 
 
@@ -49,22 +72,39 @@ _HEADER = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:")
 class Call:
     pid: str
     module: str
-    function: str
+    function: str  # as the program names it, whichever DLL Wine routes it to
     arguments: str
     return_address: int
+    result: Optional[int] = None  # None: the trace has no Ret line for it
 
     def __str__(self):
         return "%s(%s)" % (self.function, self.arguments)
 
 
 def read_calls(trace_text):
-    """Every traced call; the first process in the trace is listed first."""
+    """Every traced call with its result; the first process in the trace is listed first."""
     calls = []
+    waiting = {}  # (pid, thread): the calls not yet returned, latest last
     for line in trace_text.splitlines():
         match = _CALL.match(line)
         if match:
-            pid, module, function, arguments, ret = match.groups()
-            calls.append(Call(pid, module.lower(), function, arguments, int(ret, 16)))
+            pid, thread, module, function, arguments, ret = match.groups()
+            module = module.lower()
+            function = {"win32u": _WIN32U_NAMES, "ntdll": _NTDLL_NAMES}.get(
+                module, {}).get(function, function)
+            call = Call(pid, module, function, arguments, int(ret, 16))
+            calls.append(call)
+            waiting.setdefault((pid, thread), []).append((match.group(3), match.group(4), call))
+            continue
+        match = _RET.match(line)
+        if match:
+            pid, thread, module, function, result, ret = match.groups()
+            pending = waiting.get((pid, thread), [])
+            for i in range(len(pending) - 1, -1, -1):
+                if pending[i][:2] == (module, function) and \
+                        pending[i][2].return_address == int(ret, 16):
+                    pending.pop(i)[2].result = int(result, 16)
+                    break
     return calls
 
 
@@ -109,3 +149,21 @@ def parse_arguments(arguments):
         parsed.append((int(number, 16), text))
         position = match.end()
     return parsed
+
+
+def handles_taken(calls):
+    """{call of HANDLE_PAIRS that takes a handle: (handles it gave, handles not given
+    back)}, from the program's calls with their results."""
+    counts = {}
+    for take, give_back, position in HANDLE_PAIRS:
+        taken, held = 0, []
+        for call in calls:
+            if call.function == take and call.result:
+                taken += 1
+                held.append(call.result)
+            elif call.function == give_back:
+                handle = parse_arguments(call.arguments)[position][0]
+                if handle in held:
+                    held.remove(handle)
+        counts[take] = (taken, len(held))
+    return counts

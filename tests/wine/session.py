@@ -28,6 +28,7 @@ class Session:
         self.display = display
         self.work_dir = work_dir
         self.windows_version = windows_version
+        self.locale = locale
         self.prefix = ThrowawayPrefix(rig.pristine, work_dir, rig.tools, display.name, locale)
         self.trace_path = os.path.join(work_dir, "trace.txt")
         self.program = None

@@ -6,6 +6,8 @@ from wine import machine_state, relay
 from wine.session import DIALOG, Session
 
 REGISTRY_FUNCTIONS = relay.REGISTRY_FUNCTIONS
+# Code page 950: the dialogs' font is replaced, which takes a DC and memory.
+CHINESE_LOCALE = "zh_TW.UTF-8"
 
 
 def open_dialog(session: Session, checks: Checks):
@@ -17,6 +19,31 @@ def finish(session: Session, checks: Checks):
     checks.require(session.wait_end(), "the program (or the restart it asked for) did not end")
     checks.true("Unhandled" not in session.trace(), "the program crashed: " + "; ".join(
         l for l in session.trace().splitlines() if "Unhandled" in l)[:300])
+    check_handles_given_back(session, checks)
+
+
+def check_handles_given_back(session, checks):
+    """Each DC, memory block and hook the program took, given back by the time it
+    ended on its own; where the restart it asked for ended it first, the calls
+    until then are noted."""
+    calls = session.program_calls()
+    counts = relay.handles_taken(calls)
+    # Without these the check would check nothing.
+    needed = ["SetWindowsHookExA"]
+    if session.locale == CHINESE_LOCALE:
+        needed += ["GetDC", "LocalAlloc"]
+    for take in needed:
+        checks.true(counts[take][0] > 0, "no %s of the program's in the trace" % take)
+    open_ones = ["%d %s left open, without %s" % (counts[take][1], take, give_back)
+                 for take, give_back, _ in relay.HANDLE_PAIRS if counts[take][1]]
+    if any(c.function == "ExitProcess" for c in calls):
+        checks.no_differences(open_ones, "handles not given back")
+    elif session.restart_requests():
+        session.note("the restart ended the process before it returned: %s" % (
+            "; ".join(open_ones) or "every handle was given back by then"))
+    else:
+        checks.true(False, "the process ended without its ExitProcess call, and no restart "
+                           "was asked for")
 
 
 def check_restart_requested_once(session, checks):

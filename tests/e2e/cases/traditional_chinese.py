@@ -7,10 +7,9 @@ from wine import probe
 from wine.session import DIALOG
 
 from .dialog import about_box, mul_div
-from .outcome import check_nothing_changed_in_trace, finish, open_dialog
+from .outcome import (CHINESE_LOCALE as LOCALE, check_nothing_changed_in_trace, finish,
+                      open_dialog)
 from .uninstall import uninstall_with
-
-LOCALE = "zh_TW.UTF-8"
 
 
 @case("zh_TW: dialog font is the stock GUI font at its own size; About box", locale=LOCALE,
