@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the host unit tests (plain and sanitized), a short fuzz run, the SETUP.EXE
-# build with its binary checks, and the end-to-end suite under Wine (emulated where the
-# kernel runs no 32-bit program, or with EMULATE_I386=1).
+# build with its binary checks, the end-to-end suite under Wine (emulated where the
+# kernel runs no 32-bit program, or with EMULATE_I386=1), and the disk built alone.
 # Ends with the time taken and then the line "N passed, N failed"; a failed set-up
 # counts as one failure.
 # As your user or as root, not through sudo (build/ would end up root's):
@@ -66,6 +66,32 @@ run_e2e() {
     fi
 }
 
+# The README's build of the disk alone (preset disk): its files and image must be the
+# mingw build's, byte for byte. Counts as one test.
+run_disk() {
+    echo "== disk: the disk alone, against the mingw build"
+    if ! cmake --preset disk >build/disk.log 2>&1 || ! cmake --build --preset disk >>build/disk.log 2>&1; then
+        cat build/disk.log
+        echo "test: the disk build failed (log above)"
+        failed_steps+=("disk")
+        failed=$((failed + 1))
+        return
+    fi
+    rm -f build/disk.log
+    local name differing=()
+    for name in SETUP.EXE SETUP.HLP SETUP.CNT README.TXT SETUP.IMG; do
+        cmp -s "build/disk/$name" "build/mingw/$name" || differing+=("$name")
+    done
+    if [ "${#differing[@]}" -eq 0 ]; then
+        echo "disk: SETUP.EXE, SETUP.HLP, SETUP.CNT, README.TXT and SETUP.IMG are build/mingw's bytes"
+        passed=$((passed + 1))
+    else
+        echo "disk: build/disk differs from build/mingw in ${differing[*]}"
+        failed_steps+=("disk")
+        failed=$((failed + 1))
+    fi
+}
+
 mkdir -p build
 start=$(date +%s)
 if bash tools/machine/setup.sh; then
@@ -74,12 +100,15 @@ if bash tools/machine/setup.sh; then
     # The suite would otherwise run what an earlier build left behind.
     if run_preset mingw; then
         run_e2e
+        run_disk
     else
-        echo "== e2e: not run, as the mingw build failed"
+        echo "== e2e and disk: not run, as the mingw build failed"
         failed_steps+=("e2e")
         failed=$((failed + 1))
     fi
-    run_preset fuzz # the fuzz target for a bounded time (UNINSTALL_FUZZ_SECONDS)
+    # The fuzz target for a bounded time: the cache variable UNINSTALL_FUZZ_SECONDS (10 s),
+    # set when configuring, e.g. cmake --preset fuzz -DUNINSTALL_FUZZ_SECONDS=2.
+    run_preset fuzz
 else
     echo "test: set-up failed (tools/machine/setup.sh's message above); nothing was built or run"
     failed_steps+=("set-up")
