@@ -84,25 +84,24 @@ class Call:
 def read_calls(trace_text):
     """Every traced call with its result; the first process in the trace is listed first."""
     calls = []
-    waiting = {}  # (pid, thread): the calls not yet returned, latest last
+    waiting = {}  # (pid, thread): [(name as traced, return address, call)], latest last
     for line in trace_text.splitlines():
         match = _CALL.match(line)
         if match:
             pid, thread, module, function, arguments, ret = match.groups()
-            module = module.lower()
-            function = {"win32u": _WIN32U_NAMES, "ntdll": _NTDLL_NAMES}.get(
-                module, {}).get(function, function)
-            call = Call(pid, module, function, arguments, int(ret, 16))
+            names = {"win32u": _WIN32U_NAMES, "ntdll": _NTDLL_NAMES}.get(module.lower(), {})
+            call = Call(pid, module.lower(), names.get(function, function), arguments,
+                        int(ret, 16))
             calls.append(call)
-            waiting.setdefault((pid, thread), []).append((match.group(3), match.group(4), call))
+            waiting.setdefault((pid, thread), []).append((module + "." + function, ret, call))
             continue
         match = _RET.match(line)
         if match:
             pid, thread, module, function, result, ret = match.groups()
             pending = waiting.get((pid, thread), [])
-            for i in range(len(pending) - 1, -1, -1):
-                if pending[i][:2] == (module, function) and \
-                        pending[i][2].return_address == int(ret, 16):
+            # The latest such call: one that never returned (ExitProcess) stays behind.
+            for i in reversed(range(len(pending))):
+                if pending[i][:2] == (module + "." + function, ret):
                     pending.pop(i)[2].result = int(result, 16)
                     break
     return calls
