@@ -14,9 +14,9 @@ failed=0
 failed_steps=()
 e2e_summary="e2e cases: not run"
 
-# Runs one ctest preset after configure and build; adds its counts to the totals.
-# Returns non-zero when the configure or build failed.
-run_preset() {
+# Configures and builds one preset, its log shown only on failure, which counts
+# as one. Returns non-zero when the configure or build failed.
+build_preset() {
     local preset=$1
     echo "== $preset: configure and build"
     if ! cmake --preset "$preset" >"build/$preset.log" 2>&1 ||
@@ -28,6 +28,13 @@ run_preset() {
         return 1
     fi
     rm -f "build/$preset.log"
+}
+
+# Runs one ctest preset after configure and build; adds its counts to the totals.
+# Returns non-zero when the configure or build failed.
+run_preset() {
+    local preset=$1
+    build_preset "$preset" || return 1
     echo "== $preset: tests"
     local report="$PWD/build/$preset-junit.xml"
     rm -f "$report"
@@ -69,15 +76,7 @@ run_e2e() {
 # The README's build of the disk alone (preset disk): its files and image must be the
 # mingw build's, byte for byte. Counts as one test.
 run_disk() {
-    echo "== disk: the disk alone, against the mingw build"
-    if ! cmake --preset disk >build/disk.log 2>&1 || ! cmake --build --preset disk >>build/disk.log 2>&1; then
-        cat build/disk.log
-        echo "test: the disk build failed (log above)"
-        failed_steps+=("disk")
-        failed=$((failed + 1))
-        return
-    fi
-    rm -f build/disk.log
+    build_preset disk || return
     local name differing=()
     for name in SETUP.EXE SETUP.HLP SETUP.CNT README.TXT SETUP.IMG; do
         cmp -s "build/disk/$name" "build/mingw/$name" || differing+=("$name")
